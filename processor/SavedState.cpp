@@ -1,0 +1,163 @@
+#include "processor/ParameterMapping.h"
+#include "processor/PluginProcessor.h"
+#include "processor/ValueText.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace OrvikQ4
+{
+
+namespace
+{
+    constexpr juce::uint32 kStateMagic = 0x21324356;  // "VC2!" in little-endian byte order
+    constexpr const char* kStateTag = "NRVQ4300SETTINGS";
+    constexpr const char* kStateVersion = "1.2.0";
+
+    /** Saved states below this version stored Input and Output as internal gains. */
+    constexpr int kFirstNormalisedGainVersion = 110;
+
+    /** Deepest element nesting parsed: a state is one element, and the parser recurses once
+        per level, so a block built to nest deeply could otherwise exhaust the host's stack. */
+    constexpr int kMaxNesting = 256;
+
+    juce::uint32 readLittleEndian32 (const char* bytes) noexcept
+    {
+        return juce::ByteOrder::littleEndianInt (bytes);
+    }
+
+    bool nestsTooDeeply (const juce::String& text) noexcept
+    {
+        int depth = 0;
+
+        for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+        {
+            if (*p == '<')
+            {
+                const auto next = p[1];
+
+                if (next == '/')
+                    --depth;
+                else if (next != '?' && next != '!' && ++depth > kMaxNesting)
+                    return true;
+            }
+            else if (*p == '/' && p[1] == '>')
+            {
+                --depth;
+            }
+        }
+
+        return false;
+    }
+
+    /** The version number with its dots removed, read like the C library's atoi (limited to
+        the int range instead of overflowing). */
+    int versionNumber (juce::String version)
+    {
+        const long value = std::strtol (version.removeCharacters (".").toRawUTF8(), nullptr, 10);
+        return static_cast<int> (juce::jlimit<long> (INT_MIN, INT_MAX, value));
+    }
+}
+
+void TarskAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement xml (kStateTag);
+    xml.setAttribute ("Version", kStateVersion);
+
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    for (int i = 0; i < getNumParameters(); ++i)
+        xml.setAttribute (getParameterShortName (i), ValueText::general (static_cast<double> (getParameter (i)), 20));
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+    {
+        juce::MemoryOutputStream out (destData, false);
+        out.writeInt (static_cast<int> (kStateMagic));
+        out.writeInt (0);
+        xml.writeTo (out, juce::XmlElement::TextFormat().singleLine().withoutHeader());
+        out.writeByte (0);
+    }
+
+    // Bytes 4 ... 7: the length of the XML text, little-endian.
+    const auto textLength = static_cast<juce::uint32> (destData.getSize() - 9);
+    auto* bytes = static_cast<juce::uint8*> (destData.getData());
+
+    for (int i = 0; i < 4; ++i)
+        bytes[4 + i] = static_cast<juce::uint8> ((textLength >> (8 * i)) & 0xff);
+}
+
+void TarskAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    // Every way out stamps the time of the load, which holds back program selections briefly.
+    struct StampOnExit
+    {
+        TarskAudioProcessor& owner;
+        ~StampOnExit()
+        {
+            owner.lastStateLoadMs.store (owner.now());
+            owner.stateLoaded.store (true);
+        }
+    } stamp { *this };
+
+    if (data == nullptr || sizeInBytes < 9)
+        return;
+
+    const auto* bytes = static_cast<const char*> (data);
+
+    if (readLittleEndian32 (bytes) != kStateMagic)
+        return;
+
+    const auto declaredLength = static_cast<juce::int32> (readLittleEndian32 (bytes + 4));
+
+    if (declaredLength < 1)
+        return;
+
+    // Only the bytes present are read. The text is decoded from a zero-padded copy, so a
+    // malformed UTF-8 sequence at the end cannot make the decoder read past the block.
+    const auto textLength = static_cast<size_t> (juce::jmin (sizeInBytes - 8, (int) declaredLength));
+    std::vector<char> copy (textLength + 4, 0);
+    std::memcpy (copy.data(), bytes + 8, textLength);
+    const auto text = juce::String::fromUTF8 (copy.data(), static_cast<int> (textLength));
+
+    if (text.isEmpty() || nestsTooDeeply (text))
+        return;
+
+    auto xml = juce::XmlDocument (text).getDocumentElement();
+
+    if (xml == nullptr || ! ValueText::equalsIgnoringAsciiCase (xml->getTagName(), kStateTag))
+        return;
+
+    bool old = true;
+    const auto version = xml->getStringAttribute ("Version");
+
+    if (version.isNotEmpty())
+        old = versionNumber (version) < kFirstNormalisedGainVersion;
+
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    for (int i = 0; i < getNumParameters(); ++i)
+    {
+        const auto name = getParameterShortName (i);
+        const double fallback = i < kNumParameters ? static_cast<double> (cDefaultValues[i]) : 0.0;
+        double v = fallback;
+
+        if (xml->hasAttribute (name))
+            v = ValueText::readLeadingNumber (xml->getStringAttribute (name));
+
+        // A value that is not a finite float (such as 1e999) is as unusable as a missing one.
+        if (! (std::abs (v) <= static_cast<double> (FLT_MAX)))
+            v = fallback;
+
+        auto f = static_cast<float> (v);
+
+        if (old && i < 2)
+            f = static_cast<float> (ParameterMapping::gainToNormalised (static_cast<double> (f)));
+
+        setParameter (i, f);
+    }
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+}
+
+} // namespace OrvikQ4

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+/** One setting change handed from a parameter, program or state call to the audio side. */
+struct SettingChange
+{
+    enum class Kind : std::int32_t
+    {
+        parameter,  ///< a parameter's setValue: index and normalised value
+        program     ///< a factory program selection: index
+    };
+
+    Kind kind = Kind::parameter;
+    std::int32_t index = 0;
+    float value = 0.0f;
+};
+
+/**
+    A bounded, lock-free queue of setting changes: any number of threads push, one side (the
+    audio thread, or whoever prepares the processor while no block runs) pops. Neither side
+    ever waits or allocates; a push into a full queue fails and the caller falls back to a
+    full resynchronisation.
+
+    Each cell carries a sequence number that tells whose turn it is, so a consumer only ever
+    sees a change after its producer has finished writing it.
+*/
+class SettingsQueue
+{
+public:
+    static constexpr std::size_t kCapacity = 1024;
+
+    SettingsQueue() noexcept
+    {
+        for (std::size_t i = 0; i < kCapacity; ++i)
+            cells[i].sequence.store (i, std::memory_order_relaxed);
+    }
+
+    /** Appends a change; false when the queue is full. Any thread. */
+    bool push (const SettingChange& change) noexcept
+    {
+        auto position = tail.load (std::memory_order_relaxed);
+
+        for (;;)
+        {
+            auto& cell = cells[position & kMask];
+            const auto sequence = cell.sequence.load (std::memory_order_acquire);
+            const auto difference = static_cast<std::intptr_t> (sequence) - static_cast<std::intptr_t> (position);
+
+            if (difference == 0)
+            {
+                if (tail.compare_exchange_weak (position, position + 1, std::memory_order_relaxed))
+                {
+                    cell.change = change;
+                    cell.sequence.store (position + 1, std::memory_order_release);
+                    return true;
+                }
+            }
+            else if (difference < 0)
+            {
+                return false;
+            }
+            else
+            {
+                position = tail.load (std::memory_order_relaxed);
+            }
+        }
+    }
+
+    /** Takes the oldest complete change; false when there is none. One consumer at a time. */
+    bool pop (SettingChange& change) noexcept
+    {
+        const auto position = head.load (std::memory_order_relaxed);
+        auto& cell = cells[position & kMask];
+        const auto sequence = cell.sequence.load (std::memory_order_acquire);
+
+        if (static_cast<std::intptr_t> (sequence) - static_cast<std::intptr_t> (position + 1) < 0)
+            return false;
+
+        change = cell.change;
+        cell.sequence.store (position + kCapacity, std::memory_order_release);
+        head.store (position + 1, std::memory_order_relaxed);
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kMask = kCapacity - 1;
+    static_assert ((kCapacity & kMask) == 0, "capacity must be a power of two");
+
+    struct Cell
+    {
+        std::atomic<std::size_t> sequence { 0 };
+        SettingChange change;
+    };
+
+    std::array<Cell, kCapacity> cells;
+    alignas (64) std::atomic<std::size_t> tail { 0 };
+    alignas (64) std::atomic<std::size_t> head { 0 };
+};
