@@ -94,6 +94,19 @@ void TarskAudioProcessor::setCurrentProgram (int index)
 
     publishProgram (program);
     handOver ({ SettingChange::Kind::program, program, 0.0f });
+
+    // Hosts learn the program's values from the message thread (see timerCallback).
+    programValuesToAnnounce.store (true);
+}
+
+void TarskAudioProcessor::timerCallback()
+{
+    // Tell the format wrappers, and through them the host's displays and automation lanes,
+    // that every parameter now has the selected program's value. This runs after the
+    // selection call has returned: wrappers ignore parameter news during their own calls.
+    if (programValuesToAnnounce.exchange (false))
+        for (auto* parameter : getParameters())
+            parameter->sendValueChangedMessageToListeners (parameter->getValue());
 }
 
 const juce::String TarskAudioProcessor::getProgramName (int index)

@@ -13,6 +13,9 @@ namespace
 }
 
 TarskAudioProcessor::TarskAudioProcessor()
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
     writeFactoryPrograms();
 
@@ -30,9 +33,14 @@ TarskAudioProcessor::TarskAudioProcessor()
 
     for (int index = 0; index < kNumParameters; ++index)
         addParameter (new OrvikQ4Parameter (*this, index));
+
+    startTimer (100);
 }
 
-TarskAudioProcessor::~TarskAudioProcessor() = default;
+TarskAudioProcessor::~TarskAudioProcessor()
+{
+    stopTimer();
+}
 
 //==============================================================================
 const juce::String TarskAudioProcessor::getName() const

@@ -52,7 +52,8 @@ extern const float cDefaultValues[kNumParameters];
     order the calls were made. The audio thread therefore never waits, and the settings it works
     on only ever change between blocks.
 */
-class TarskAudioProcessor : public juce::AudioProcessor
+class TarskAudioProcessor : public juce::AudioProcessor,
+                            private juce::Timer
 {
 public:
     /** One automatable parameter; holds no value of its own but reads and writes its owner's. */
@@ -189,6 +190,7 @@ private:
     void updateMeter() noexcept;
     float getParameterValue (int index) const noexcept;
     juce::uint32 now() const noexcept;
+    void timerCallback() override;
 
     //==============================================================================
     ProgramState liveState;
@@ -207,6 +209,7 @@ private:
     std::atomic<double> publishedGainReductionDb { 0.0 };
     std::atomic<bool> stateLoaded { false };
     std::atomic<bool> resynchronise { false };
+    std::atomic<bool> programValuesToAnnounce { false };
     std::atomic<MillisecondClock> millisecondClock;
     SettingsQueue pendingSettings;
 
