@@ -7,7 +7,7 @@
 #include <cstring>
 #include <climits>
 #include <cstdlib>
-#include <vector>
+#include <string>
 
 namespace OrvikQ4
 {
@@ -52,6 +52,55 @@ namespace
         }
 
         return false;
+    }
+
+    /** The bytes as text, cut at the first 0 byte. Byte sequences that are not UTF-8 become '?':
+        the framework's text handling walks a string by the lengths its lead bytes announce, so a
+        malformed sequence would make it read past the end of the text. */
+    juce::String decodeUtf8 (const char* bytes, size_t size)
+    {
+        std::string text;
+        text.reserve (size);
+
+        auto isContinuation = [&] (size_t i) { return i < size && (static_cast<unsigned char> (bytes[i]) & 0xc0) == 0x80; };
+
+        for (size_t i = 0; i < size && bytes[i] != 0;)
+        {
+            const auto lead = static_cast<unsigned char> (bytes[i]);
+            size_t length = 0;
+
+            if (lead < 0x80)                       length = 1;
+            else if (lead >= 0xc2 && lead <= 0xdf) length = 2;
+            else if (lead >= 0xe0 && lead <= 0xef) length = 3;
+            else if (lead >= 0xf0 && lead <= 0xf4) length = 4;
+
+            bool valid = length > 0;
+
+            for (size_t k = 1; valid && k < length; ++k)
+                valid = isContinuation (i + k);
+
+            if (valid && length >= 3)
+            {
+                const auto second = static_cast<unsigned char> (bytes[i + 1]);
+                valid = ! (lead == 0xe0 && second < 0xa0)    // overlong
+                     && ! (lead == 0xed && second >= 0xa0)   // surrogate halves
+                     && ! (lead == 0xf0 && second < 0x90)    // overlong
+                     && ! (lead == 0xf4 && second >= 0x90);  // beyond U+10FFFF
+            }
+
+            if (valid)
+            {
+                text.append (bytes + i, length);
+                i += length;
+            }
+            else
+            {
+                text.push_back ('?');
+                ++i;
+            }
+        }
+
+        return juce::String::fromUTF8 (text.data(), static_cast<int> (text.size()));
     }
 
     /** The version number with its dots removed, read like the C library's atoi (limited to
@@ -115,12 +164,9 @@ void TarskAudioProcessor::setStateInformation (const void* data, int sizeInBytes
     if (declaredLength < 1)
         return;
 
-    // Only the bytes present are read. The text is decoded from a zero-padded copy, so a
-    // malformed UTF-8 sequence at the end cannot make the decoder read past the block.
+    // Only the bytes present are read.
     const auto textLength = static_cast<size_t> (juce::jmin (sizeInBytes - 8, (int) declaredLength));
-    std::vector<char> copy (textLength + 4, 0);
-    std::memcpy (copy.data(), bytes + 8, textLength);
-    const auto text = juce::String::fromUTF8 (copy.data(), static_cast<int> (textLength));
+    const auto text = decodeUtf8 (bytes + 8, textLength);
 
     if (text.isEmpty() || nestsTooDeeply (text))
         return;

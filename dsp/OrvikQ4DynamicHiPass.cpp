@@ -1,0 +1,134 @@
+#include "dsp/OrvikQ4DynamicHiPass.h"
+
+#include "dsp/SoftClip.h"
+
+#include <cmath>
+
+namespace
+{
+    /** Where a coefficient designed or blended in double becomes the float the biquad uses. */
+    inline float toFloat (double x) noexcept { return static_cast<float> (x); }
+
+    // The two corner settings, as pi x frequency (Hz) and 1/Q.
+    constexpr double kPiTimesLowLevelCorner = 131.94689145077132;   // 42 Hz
+    constexpr double kLowLevelInverseQ = 0.3448275862068966;        // Q 2.9
+    constexpr double kPiTimesHighLevelCorner = 56.548667764616276;  // 18 Hz
+    constexpr double kHighLevelInverseQ = 0.45454545454545453;      // Q 2.2
+
+    /** Envelope time constant in seconds. */
+    constexpr double kEnvelopeTime = 0.005;
+
+    /** Envelope to soft-clip argument: the morph saturates at an envelope of 3 / 5 = 0.6. */
+    constexpr double kEnvelopeToMorph = 5.0;
+
+    /** Outputs of this magnitude or less are flushed to 0. 1e-8f is the float just below the
+        double 1e-8 with no float between them, so for a float output this test is the same
+        as one against 1e-8. */
+    constexpr float kFlushLevel = 1.0e-8f;
+}
+
+void OrvikQ4DynamicHiPass::designHighPass (double piTimesFrequency, double inverseQ, double sampleRate,
+                                           float (&destination)[kNumCoefficients]) noexcept
+{
+    const double k = std::tan (piTimesFrequency / sampleRate);
+    const double kk = k * k;
+    const double c = 1.0 / (1.0 + k * inverseQ + kk);
+
+    destination[0] = toFloat (c);
+    destination[1] = toFloat (-2.0 * c);
+    destination[2] = toFloat (c);
+    destination[3] = toFloat (2.0 * (kk - 1.0) * c);
+    destination[4] = toFloat ((1.0 - k * inverseQ + kk) * c);
+}
+
+void OrvikQ4DynamicHiPass::init (double sampleRate)
+{
+    float lowLevel[kNumCoefficients], highLevel[kNumCoefficients];
+    designHighPass (kPiTimesLowLevelCorner, kLowLevelInverseQ, sampleRate, lowLevel);
+    designHighPass (kPiTimesHighLevelCorner, kHighLevelInverseQ, sampleRate, highLevel);
+
+    juce::IIRCoefficients initial;
+
+    for (int k = 0; k < kNumCoefficients; ++k)
+    {
+        baseCoeffs[k] = lowLevel[k];
+        deltaCoeffs[k] = highLevel[k] - lowLevel[k];  // float subtraction
+        initial.coefficients[k] = lowLevel[k];
+    }
+
+    // The framework's setter also marks the filter active.
+    filter.setCoefficients (initial);
+
+    envelopeCoeff = 1.0 - std::exp ((1.0 / sampleRate) / -kEnvelopeTime);
+    envelopeKeep = 1.0 - envelopeCoeff;
+    lastMorph = 0.0;
+    envelope = 0.0;
+}
+
+void OrvikQ4DynamicHiPass::reset() noexcept
+{
+    float* coefficients = filter.coefficientData();
+
+    for (int k = 0; k < kNumCoefficients; ++k)
+        coefficients[k] = toFloat (baseCoeffs[k]);
+
+    filter.state1() = 0.0f;
+    filter.state2() = 0.0f;
+    lastMorph = 0.0;
+    envelope = 0.0;
+}
+
+bool OrvikQ4DynamicHiPass::isFinite() const noexcept
+{
+    return std::isfinite (envelope) && std::isfinite (filter.state1()) && std::isfinite (filter.state2());
+}
+
+void OrvikQ4DynamicHiPass::process (float* data, int numSamples) noexcept
+{
+    // Coefficients, state and envelope live in locals for the block (the data pointer could
+    // alias the filter's floats otherwise) and are written back at the end.
+    float* coefficients = filter.coefficientData();
+    float b0 = coefficients[0], b1 = coefficients[1], b2 = coefficients[2];
+    float a1 = coefficients[3], a2 = coefficients[4];
+    float s1 = filter.state1(), s2 = filter.state2();
+    double env = envelope;
+    double morph = lastMorph;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float x = data[i];
+
+        env = static_cast<double> (std::abs (x)) * envelopeCoeff + env * envelopeKeep;
+        const double m = padeSoftClip (kEnvelopeToMorph * env);
+
+        // A steady envelope (silence included) leaves the coefficients alone.
+        if (m != morph)
+        {
+            b0 = toFloat (deltaCoeffs[0] * m + baseCoeffs[0]);
+            b1 = toFloat (deltaCoeffs[1] * m + baseCoeffs[1]);
+            b2 = toFloat (deltaCoeffs[2] * m + baseCoeffs[2]);
+            a1 = toFloat (deltaCoeffs[3] * m + baseCoeffs[3]);
+            a2 = toFloat (deltaCoeffs[4] * m + baseCoeffs[4]);
+            morph = m;
+        }
+
+        float y = b0 * x + s1;
+
+        if (! (y > kFlushLevel || y < -kFlushLevel))
+            y = 0.0f;
+
+        s1 = (b1 * x - a1 * y) + s2;
+        s2 = b2 * x - a2 * y;
+        data[i] = y;
+    }
+
+    coefficients[0] = b0;
+    coefficients[1] = b1;
+    coefficients[2] = b2;
+    coefficients[3] = a1;
+    coefficients[4] = a2;
+    filter.state1() = s1;
+    filter.state2() = s2;
+    envelope = env;
+    lastMorph = morph;
+}
