@@ -1,4 +1,5 @@
 #include "ProcessorTestUtils.h"
+#include "ReferenceCompressor.h"
 
 #include <gtest/gtest.h>
 
@@ -400,6 +401,78 @@ TEST_F (SignalChain, DenormalInputStaysCheapAndFinite)
 
     run (tiny);
     EXPECT_TRUE (allFinite (tiny));
+}
+
+//==============================================================================
+// With the analog colour off the chain is: drive, the compressor, the inverse drive. The
+// expected output comes from the plain circuit statement, set up by hand from the settings'
+// definitions (gain mapping, stepped resistances, ratio row at the processor's threshold scale).
+TEST (SignalChainGolden, AnalogOffChainIsDriveCompressorAndInverseDrive)
+{
+    constexpr double rate = 48000.0;
+    constexpr int steps = 4800;
+    const float inputKnob = 0.8f;
+
+    auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
+    parameter (*processor, kAnalogOn).setValue (0.0f);
+    parameter (*processor, kInput).setValue (inputKnob);
+    parameter (*processor, kRatio).setValue (0.5f);
+    parameter (*processor, kAttack).setValue (0.0f);
+    prepare (*processor, rate, 256);
+
+    ProgramState live;
+    const double v = inputKnob;
+    live.input.setTarget (std::min (std::max (2.125 * v - 1.125, 0.25 * v), v));
+    live.forEachRamp ([] (RampedValue& r) { r.setRampLength (steps); r.snapToTarget(); });
+
+    // The settings were changed before preparation, so the capacitors start at their bias.
+    reference::Compressor straight (&live);
+    straight.thresholdScale = 0.544;
+    straight.attackResistance.setTarget (467.73);
+    straight.releaseResistance.setTarget (255000.0);
+    straight.setRatio (1, true);
+    straight.prepareToPlay (rate, 2);
+
+    for (auto* r : { &straight.ratioDivider, &straight.thresholdVoltage, &straight.biasVoltage,
+                     &straight.attackResistance, &straight.releaseResistance })
+        r->snapToTarget();
+
+    for (auto& ch : straight.channels)
+        ch->sidechainFilter.mix.snapToTarget();
+
+    const float drive = static_cast<float> (7.65);
+    const float inverse = static_cast<float> (1.0 / 7.65);
+    juce::MidiBuffer midi;
+    juce::ScopedNoDenormals noDenormals;
+
+    for (long k = 0; k < 120; ++k)
+    {
+        if (k == 40)  // a Mix change mid-run ramps in both
+        {
+            parameter (*processor, kMix).setValue (0.6f);
+            live.mix.setTarget (0.6f);
+        }
+
+        auto actual = tone (256, k * 256, 2, k < 80 ? 0.5f : 0.05f);
+        auto expected = actual;
+        processor->processBlock (actual, midi);
+
+        float* channels[] = { expected.getWritePointer (0), expected.getWritePointer (1) };
+
+        for (auto* x : channels)
+            for (int i = 0; i < 256; ++i)
+                x[i] *= drive;
+
+        straight.processSamples (channels, 256);
+
+        for (auto* x : channels)
+            for (int i = 0; i < 256; ++i)
+                x[i] *= inverse;
+
+        ASSERT_TRUE (sameSamples (actual, expected)) << "block " << k;
+    }
+
+    EXPECT_LT (processor->getGainReductionDb(), -3.0);  // the compressor really worked
 }
 
 //==============================================================================
