@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds one configuration.
 #   scripts/build.sh <build-dir> [extra cmake arguments...]
+# ORVIK_TARGETS (space-separated) limits the build to those targets.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -10,4 +11,9 @@ shift || true
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@"
-cmake --build "$build_dir" --parallel "$jobs"
+if [ -n "${ORVIK_TARGETS:-}" ]; then
+    # shellcheck disable=SC2086
+    cmake --build "$build_dir" --parallel "$jobs" --target $ORVIK_TARGETS
+else
+    cmake --build "$build_dir" --parallel "$jobs"
+fi
