@@ -1,4 +1,5 @@
 #include "dsp/OrvikQ4Compression.h"
+#include "tests/DspTestUtils.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,37 +98,13 @@ namespace
             c.setRatio (0, true);
 
             if (sideChainHighPass)
-            {
-                // 100 Hz Butterworth high-pass at 48 kHz.
-                const double k = std::tan (314.1592653589793 / kBenchSampleRate);
-                const double norm = 1.0 / (1.0 + std::sqrt (2.0) * k + k * k);
-                juce::IIRCoefficients hp;
-                hp.coefficients[0] = static_cast<float> (norm);
-                hp.coefficients[1] = static_cast<float> (-2.0 * norm);
-                hp.coefficients[2] = static_cast<float> (norm);
-                hp.coefficients[3] = static_cast<float> (2.0 * (k * k - 1.0) * norm);
-                hp.coefficients[4] = static_cast<float> ((1.0 - std::sqrt (2.0) * k + k * k) * norm);
-
                 for (auto* channel : c.channels)
-                    channel->sidechainFilter.setCoefficients (hp);
-            }
+                    channel->sidechainFilter.setCoefficients (dsptest::highPass (100.0, kBenchSampleRate));
 
             if (linked)
                 live.linkOn.setTarget (1.0);
 
-            const int steps = RampedValue::rampLengthFor (kBenchSampleRate);
-            live.forEachRamp ([steps] (RampedValue& r) { r.setRampLength (steps); r.snapToTarget(); });
-
-            for (auto* ramp : { &c.ratioDivider, &c.thresholdVoltage, &c.biasVoltage, &c.attackResistance, &c.releaseResistance })
-                ramp->snapToTarget();
-
-            for (auto* channel : c.channels)
-            {
-                channel->sidechainFilter.morph.current = channel->sidechainFilter.morph.target = 1.0;
-                channel->sidechainFilter.morph.countdown = 0;
-                channel->sidechainFilter.mix.snapToTarget();
-            }
-
+            dsptest::settle (c, live, kBenchSampleRate);
             c.reserveBlockSize (kBlockSize);
         }
 
@@ -145,11 +122,8 @@ namespace
     void runCompressor (benchmark::State& state, const std::vector<std::vector<float>>& input, Rig& rig)
     {
         const int numChannels = rig.compressor->getNumChannels();
-        std::vector<std::vector<float>> block ((size_t) numChannels, std::vector<float> (kBlockSize));
-        std::vector<float*> pointers;
-
-        for (auto& channel : block)
-            pointers.push_back (channel.data());
+        dsptest::Channels block ((size_t) numChannels, dsptest::Block (kBlockSize));
+        auto pointers = dsptest::pointersTo (block);
 
         int position = 0;
         const auto roundsBefore = rig.totalRounds();

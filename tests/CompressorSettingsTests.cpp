@@ -2,26 +2,38 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <vector>
+#include <array>
+#include <tuple>
 
 using namespace OrvikQ4;
 using namespace OrvikQ4::test;
+
+namespace
+{
+    // Side-chain high-pass coefficients (b0, b1, b2, a1, a2) at 44.1 kHz.
+    constexpr std::array<double, 5> k100Hz { 0.989976, -1.979952, 0.989976, -1.979852, 0.980053 };
+    constexpr std::array<double, 5> k300Hz { 0.970228, -1.940457, 0.970228, -1.939570, 0.941343 };
+}
 
 class CompressorSettings : public ::testing::Test
 {
 protected:
     void set (int index, float value) { parameter (*processor, index).setValue (value); }
 
+    /** The compressor once the changes made so far have been applied. */
     const OrvikQ4Compression& compressor()
     {
         processor->applyPendingSettings();
         return processor->getCompressor();
     }
 
-    const float* coefficients (int channel)
+    const auto& highPass (int channel) { return compressor().channels[channel]->sidechainFilter; }
+
+    void expectCoefficients (int channel, const std::array<double, 5>& expected)
     {
-        return compressor().channels[channel]->sidechainFilter.filter.coefficientData();
+        const float* c = highPass (channel).filter.coefficientData();
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_NEAR (c[i], expected[i], 1.0e-6) << "channel " << channel << " coefficient " << i;
     }
 
     /** Runs silence through the processor so the compressor's ramps advance. */
@@ -36,56 +48,37 @@ protected:
     std::unique_ptr<TarskAudioProcessor> processor = createProcessor();
 };
 
-TEST_F (CompressorSettings, SteppedResistancesFollowTheTimingChoices)
+TEST_F (CompressorSettings, ResistancesFollowTheTimingSettings)
 {
-    set (kMix, 0.5f);  // any change re-derives the settings
-    EXPECT_EQ (compressor().attackResistance.target, 97000.0);
-    EXPECT_EQ (compressor().releaseResistance.target, 255000.0);
+    // Stepped rows set Attack and Release, continuous rows the continuous settings.
+    struct Case { bool continuous; float attack, release; double attackOhms, releaseOhms, tolerance = 0.0; };
+    const Case cases[] = {
+        { false, 1.0f, 0.0f, 97000.0, 255000.0 },  // the defaults
+        { false, 0.0f, 0.0f, 467.73, 255000.0 },
+        { false, 0.5f, 0.5f, 22467.07, 942517.99 },
+        { false, 0.5f, 1.0f, 22467.07, 4590000.0 },
+        { false, 0.5f, 1.6f, 22467.07, 4590000.0 },  // a choice outside the table changes nothing
+        { true, 0.0f, 0.0f, 100000.0, 5000000.0 },   // 1 / (1/0 + ...) is exactly 0
+        { true, 1.0f, 1.0f, 467.80, 256166.98, 0.005 },
+        { true, 0.5f, 0.5f, 50465.62, 2743682.31, 0.005 },
+        { false, 1.0f, 0.0f, 97000.0, 255000.0 },
+    };
 
-    set (kAttack, 0.0f);
-    EXPECT_EQ (compressor().attackResistance.target, 467.73);
-
-    set (kAttack, 0.5f);
-    set (kRelease, 0.5f);
-    EXPECT_EQ (compressor().attackResistance.target, 22467.07);
-    EXPECT_EQ (compressor().releaseResistance.target, 942517.99);
-
-    set (kRelease, 1.0f);
-    EXPECT_EQ (compressor().releaseResistance.target, 4590000.0);
-
-    // A choice outside the table leaves its resistance alone.
-    set (kRelease, 1.6f);
-    EXPECT_EQ (compressor().releaseResistance.target, 4590000.0);
-}
-
-TEST_F (CompressorSettings, ContinuousResistancesSpanTheirRanges)
-{
-    set (kContOn, 1.0f);
-    set (kContAttack, 0.0f);
-    set (kContRelease, 0.0f);
-    EXPECT_EQ (compressor().attackResistance.target, 100000.0);   // 1 / (1/0 + ...) = 0
-    EXPECT_EQ (compressor().releaseResistance.target, 5000000.0);
-
-    set (kContAttack, 1.0f);
-    set (kContRelease, 1.0f);
-    EXPECT_NEAR (compressor().attackResistance.target, 467.80, 0.005);
-    EXPECT_NEAR (compressor().releaseResistance.target, 256166.98, 0.005);
-
-    set (kContAttack, 0.5f);
-    set (kContRelease, 0.5f);
-    EXPECT_NEAR (compressor().attackResistance.target, 50465.62, 0.005);
-    EXPECT_NEAR (compressor().releaseResistance.target, 2743682.31, 0.005);
-
-    // Switching the continuous mode off goes back to the stepped values.
-    set (kContOn, 0.0f);
-    EXPECT_EQ (compressor().attackResistance.target, 97000.0);
+    for (const auto& c : cases)
+    {
+        set (kContOn, c.continuous ? 1.0f : 0.0f);
+        set (c.continuous ? kContAttack : kAttack, c.attack);
+        set (c.continuous ? kContRelease : kRelease, c.release);
+        EXPECT_NEAR (compressor().attackResistance.target, c.attackOhms, c.tolerance) << c.continuous << " " << c.attack;
+        EXPECT_NEAR (compressor().releaseResistance.target, c.releaseOhms, c.tolerance) << c.continuous << " " << c.release;
+    }
 }
 
 TEST_F (CompressorSettings, FirstUpdateAppliesTheProcessorsThresholdScale)
 {
     EXPECT_EQ (processor->getCompressor().thresholdScale, 0.6);
 
-    set (kMix, 1.0f);
+    set (kMix, 1.0f);  // any change re-derives the settings
     const auto& c = compressor();
     const double x = 2000.0 * 0.544;
 
@@ -96,121 +89,79 @@ TEST_F (CompressorSettings, FirstUpdateAppliesTheProcessorsThresholdScale)
     EXPECT_EQ (c.biasVoltage.target, -3.04735 * 0.544);
 }
 
-TEST_F (CompressorSettings, UnrelatedChangeLeavesRunningRampsAlone)
+TEST_F (CompressorSettings, UnchangedSettingsLeaveRunningRampsAlone)
 {
     prepare (*processor, 44100.0, 512);
     set (kRatio, 1.0f);
     set (kAttack, 0.0f);
+    set (kHPF, 0.5f);
     runSamples (100);
 
-    const auto countdown = compressor().thresholdVoltage.countdown;
-    const auto attackCountdown = compressor().attackResistance.countdown;
-    ASSERT_GT (countdown, 0);
+    auto countdowns = [this]
+    {
+        const auto& c = compressor();
+        return std::make_tuple (c.thresholdVoltage.countdown, c.attackResistance.countdown, highPass (0).morph.countdown);
+    };
+
+    const auto running = countdowns();
+    ASSERT_GT (std::get<0> (running), 0);
 
     set (kMix, 0.7f);
-
-    EXPECT_EQ (compressor().thresholdVoltage.countdown, countdown);
-    EXPECT_EQ (compressor().attackResistance.countdown, attackCountdown);
+    set (kHPF, 0.6f);  // still "100Hz"
+    EXPECT_EQ (countdowns(), running);
     EXPECT_EQ (compressor().ratioIndex, 2);
 }
 
-TEST_F (CompressorSettings, HighPassOnFromOffUsesTheNewSetAtOnce)
+TEST_F (CompressorSettings, HighPassFadesInAtOnceThenGlidesToANewCornerWithoutAFade)
 {
     prepare (*processor, 44100.0, 512);
     set (kHPF, 0.5f);
+    EXPECT_EQ (compressor().hpfIndex, 1);
 
     for (int ch = 0; ch < 2; ++ch)
     {
-        const float* c = coefficients (ch);
-        EXPECT_NEAR (c[0], 0.989976, 1.0e-6);
-        EXPECT_NEAR (c[1], -1.979952, 1.0e-6);
-        EXPECT_NEAR (c[2], 0.989976, 1.0e-6);
-        EXPECT_NEAR (c[3], -1.979852, 1.0e-6);
-        EXPECT_NEAR (c[4], 0.980053, 1.0e-6);
-
-        const auto& f = compressor().channels[ch]->sidechainFilter;
-        EXPECT_EQ (f.mix.target, 1.0);
-        EXPECT_TRUE (f.mix.isRamping());  // fades in from the dry side chain
+        expectCoefficients (ch, k100Hz);
+        EXPECT_EQ (highPass (ch).mix.target, 1.0);
+        EXPECT_TRUE (highPass (ch).mix.isRamping());  // from the unfiltered side chain
     }
 
-    EXPECT_EQ (compressor().hpfIndex, 1);
-}
-
-TEST_F (CompressorSettings, RetuningGlidesToTheNewCornerWithoutAFade)
-{
-    prepare (*processor, 44100.0, 512);
-    set (kHPF, 0.5f);
     runSamples (5000);
-
     set (kHPF, 1.0f);
-    const auto& f = compressor().channels[0]->sidechainFilter;
-    EXPECT_TRUE (f.morph.isRamping());
-    EXPECT_FALSE (f.mix.isRamping());
+    EXPECT_TRUE (highPass (0).morph.isRamping());
+    EXPECT_FALSE (highPass (0).mix.isRamping());
 
     runSamples (4410);
-
-    const float* c = coefficients (0);
-    EXPECT_NEAR (c[0], 0.970228, 1.0e-6);
-    EXPECT_NEAR (c[1], -1.940457, 1.0e-6);
-    EXPECT_NEAR (c[3], -1.939570, 1.0e-6);
-    EXPECT_NEAR (c[4], 0.941343, 1.0e-6);
+    expectCoefficients (0, k300Hz);
 }
 
-TEST_F (CompressorSettings, SwitchingOffFadesWithoutTouchingTheCoefficients)
+TEST_F (CompressorSettings, HighPassOffFadesOutWithoutTouchingTheCoefficients)
 {
     prepare (*processor, 44100.0, 512);
     set (kHPF, 1.0f);
     runSamples (5000);
 
-    std::vector<float> before (coefficients (1), coefficients (1) + 5);
     set (kHPF, 0.0f);
-
-    EXPECT_EQ (compressor().channels[1]->sidechainFilter.mix.target, 0.0);
-    EXPECT_EQ (std::vector<float> (coefficients (1), coefficients (1) + 5), before);
     EXPECT_EQ (compressor().hpfIndex, 0);
+    EXPECT_EQ (highPass (1).mix.target, 0.0);
+    EXPECT_TRUE (highPass (1).mix.isRamping());
+    expectCoefficients (1, k300Hz);
 }
 
-TEST_F (CompressorSettings, SameChoiceAgainDoesNotRestartTheGlide)
-{
-    prepare (*processor, 44100.0, 512);
-    set (kHPF, 0.5f);
-    runSamples (1000);
-
-    const auto countdown = compressor().channels[0]->sidechainFilter.morph.countdown;
-    set (kHPF, 0.6f);  // still "100Hz"
-    EXPECT_EQ (compressor().channels[0]->sidechainFilter.morph.countdown, countdown);
-}
-
-TEST_F (CompressorSettings, ChoiceMadeBeforePreparationIsAppliedByIt)
+TEST_F (CompressorSettings, SettingsMadeBeforePreparationAreInPlaceFromTheFirstSample)
 {
     set (kHPF, 0.5f);
-    EXPECT_EQ (compressor().hpfIndex, 1);
-    EXPECT_EQ (compressor().channels.size(), 0);
-
-    prepare (*processor, 44100.0, 512);
-
-    const auto& f = compressor().channels[0]->sidechainFilter;
-    EXPECT_EQ (compressor().hpfIndex, 1);
-    EXPECT_EQ (f.mix.current, 1.0);  // in place from the first sample, no fade
-    EXPECT_FALSE (f.mix.isRamping());
-    EXPECT_NEAR (coefficients (0)[0], 0.989976, 1.0e-6);
-}
-
-TEST_F (CompressorSettings, PreparationSnapsEverySetting)
-{
     set (kRatio, 1.0f);
     set (kAttack, 0.0f);
-    prepare (*processor, 48000.0, 512);
-
-    const auto& c = compressor();
+    prepare (*processor, 44100.0, 512);
+    const auto& c = processor->getCompressor();  // what preparation alone has set up
 
     for (auto* ramp : { &c.ratioDivider, &c.thresholdVoltage, &c.biasVoltage, &c.attackResistance, &c.releaseResistance })
-    {
-        EXPECT_FALSE (ramp->isRamping());
-        EXPECT_EQ (ramp->current, ramp->target);
-        EXPECT_EQ (ramp->steps, 4800);
-    }
+        EXPECT_TRUE (ramp->countdown == 0 && ramp->current == ramp->target && ramp->steps == 4410);
 
     EXPECT_EQ (c.ratioDivider.target, 0.548387097);
     EXPECT_EQ (c.attackResistance.current, 467.73);
+    EXPECT_EQ (c.hpfIndex, 1);
+    EXPECT_EQ (c.channels[0]->sidechainFilter.mix.current, 1.0);  // filtered from the first sample, no fade
+    EXPECT_FALSE (c.channels[0]->sidechainFilter.mix.isRamping());
+    expectCoefficients (0, k100Hz);
 }

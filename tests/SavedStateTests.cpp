@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 
 using namespace OrvikQ4;
 using namespace OrvikQ4::test;
@@ -12,24 +16,20 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 namespace
 {
-    juce::uint32 fakeNow = 1000000;
-    juce::uint32 fakeClock() { return fakeNow; }
+    constexpr juce::uint32 kMagic = 0x21324356;
 
-    const char* const kDefaultStateXml =
-        "<NRVQ4300SETTINGS Version=\"1.2.0\" Input=\"0.30000001192092895508\" "
-        "Output=\"0.30000001192092895508\" Attack=\"1\" Release=\"0\" Mix=\"1\" Ratio=\"0\" "
-        "HPF=\"0\" ContAttack=\"0.5\" ContRelease=\"0.5\" StereoLink=\"0.5\" Bypass=\"0\" "
-        "ContOn=\"0\" LinkOn=\"0\" AnalogOn=\"1\"/>";
-
-    /** A state block as the plug-in's format lays it out: magic, length, text, 0 byte. */
-    juce::MemoryBlock block (const std::string& text, juce::uint32 magic = 0x21324356, int lengthAdjust = 0)
+    /** A state block as the plug-in lays it out: magic, text length, text, 0 byte. */
+    juce::MemoryBlock block (const std::string& text, juce::uint32 magic = kMagic, int lengthAdjust = 0, bool terminated = true)
     {
         juce::MemoryBlock b;
         juce::MemoryOutputStream out (b, false);
         out.writeInt ((int) magic);
         out.writeInt ((int) text.size() + lengthAdjust);
         out.write (text.data(), text.size());
-        out.writeByte (0);
+
+        if (terminated)
+            out.writeByte (0);
+
         return b;
     }
 
@@ -37,256 +37,172 @@ namespace
     {
         return "<" + tag + " " + attributes + "/>";
     }
+
+    std::string bytes (const juce::MemoryBlock& b) { return { static_cast<const char*> (b.getData()), b.getSize() }; }
+
+    void load (TarskAudioProcessor& p, const juce::MemoryBlock& b) { p.setStateInformation (b.getData(), (int) b.getSize()); }
+
+    std::array<float, kNumParameters> values (TarskAudioProcessor& p)
+    {
+        std::array<float, kNumParameters> v {};
+        for (int i = 0; i < kNumParameters; ++i)
+            v[(size_t) i] = p.getParameter (i);
+        return v;
+    }
+
+    juce::uint32 fakeNow = 0;
+    juce::uint32 fakeClock() { return fakeNow; }
 }
 
 class SavedState : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        fakeNow = 1000000;
-        processor->setMillisecondClock (&fakeClock);
-    }
-
-    void load (const juce::MemoryBlock& b) { processor->setStateInformation (b.getData(), (int) b.getSize()); }
+    void load (const juce::MemoryBlock& b) { ::load (*processor, b); }
     float value (int index) { return processor->getParameter (index); }
-
-    std::array<float, kNumParameters> allValues()
-    {
-        std::array<float, kNumParameters> values {};
-        for (int i = 0; i < kNumParameters; ++i)
-            values[(size_t) i] = value (i);
-        return values;
-    }
 
     std::unique_ptr<TarskAudioProcessor> processor = createProcessor();
 };
 
 TEST_F (SavedState, DefaultStateIsWrittenByteForByte)
 {
+    const std::string xml =
+        "<NRVQ4300SETTINGS Version=\"1.2.0\" Input=\"0.30000001192092895508\" "
+        "Output=\"0.30000001192092895508\" Attack=\"1\" Release=\"0\" Mix=\"1\" Ratio=\"0\" "
+        "HPF=\"0\" ContAttack=\"0.5\" ContRelease=\"0.5\" StereoLink=\"0.5\" Bypass=\"0\" "
+        "ContOn=\"0\" LinkOn=\"0\" AnalogOn=\"1\"/>";
+
     juce::MemoryBlock data;
     data.append ("stale content that must be replaced", 35);
     processor->getStateInformation (data);
-
-    const std::string xml (kDefaultStateXml);
-    ASSERT_EQ (data.getSize(), xml.size() + 9);
-
-    const auto* bytes = static_cast<const unsigned char*> (data.getData());
-    EXPECT_EQ (std::string (reinterpret_cast<const char*> (bytes), 4), "VC2!");
-    EXPECT_EQ (juce::ByteOrder::littleEndianInt (bytes + 4), (juce::uint32) xml.size());
-    EXPECT_EQ (std::string (reinterpret_cast<const char*> (bytes + 8), xml.size()), xml);
-    EXPECT_EQ (bytes[data.getSize() - 1], 0);
+    EXPECT_EQ (bytes (data), bytes (block (xml)));  // "VC2!", the text length little-endian, the text, a 0 byte
 }
 
-TEST_F (SavedState, ValuesUseTwentySignificantDigitsInGeneralNotation)
+TEST_F (SavedState, ValuesAreWrittenWithTwentyDigitsAndRestoreEveryParameterInAnotherProcessor)
 {
-    processor->setParameter (kMix, 0.1f);
-    processor->setParameter (kContAttack, 1.0e-5f);
-    processor->setParameter (kStereoLink, 0.75f);
-
-    juce::MemoryBlock data;
-    processor->getStateInformation (data);
-    const auto text = juce::String::fromUTF8 (static_cast<const char*> (data.getData()) + 8, (int) data.getSize() - 9);
-
-    EXPECT_TRUE (text.contains ("Mix=\"0.10000000149011611938\"")) << text;
-    EXPECT_TRUE (text.contains ("ContAttack=\"9.9999997473787516356e-06\"")) << text;
-    EXPECT_TRUE (text.contains ("StereoLink=\"0.75\"")) << text;
-}
-
-TEST_F (SavedState, RoundTripRestoresEveryParameterInAnotherProcessor)
-{
-    const float values[] = { 0.42f, 0.9f, 0.5f, 1.0f, 0.33f, 1.0f, 0.5f, 0.123f, 0.987f, 0.25f, 1.0f, 1.0f, 1.0f, 0.0f };
+    const float written[] = { 0.42f, 0.9f, 0.5f, 1.0f, 0.1f, 1.0f, 0.5f, 1.0e-5f, 0.987f, 0.75f, 1.0f, 1.0f, 1.0f, 0.0f };
 
     for (int i = 0; i < kNumParameters; ++i)
-        processor->setParameter (i, values[i]);
+        processor->setParameter (i, written[i]);
 
     juce::MemoryBlock data;
     processor->getStateInformation (data);
+    const auto text = bytes (data);
+
+    for (auto* attribute : { "Mix=\"0.10000000149011611938\"", "ContAttack=\"9.9999997473787516356e-06\"",
+                             "StereoLink=\"0.75\"" })
+        EXPECT_NE (text.find (attribute), std::string::npos) << attribute << " in " << text;
 
     auto other = createProcessor();
-    other->setStateInformation (data.getData(), (int) data.getSize());
-
-    for (int i = 0; i < kNumParameters; ++i)
-        EXPECT_EQ (other->getParameter (i), processor->getParameter (i)) << "parameter " << i;
+    ::load (*other, data);
+    EXPECT_EQ (values (*other), values (*processor));
 }
 
-TEST_F (SavedState, LowerCaseTagIsAccepted)
+TEST_F (SavedState, VersionsBefore110StoredInputAndOutputAsGains)
 {
-    load (block (element ("Version=\"1.2.0\" Mix=\"0.25\"", "nrvq4300settings")));
-    EXPECT_EQ (value (kMix), 0.25f);
-}
+    struct Case { const char* version; bool old; const char* tag = "NRVQ4300SETTINGS"; };
+    const Case cases[] = {
+        { nullptr, true }, { "1.0.0", true }, { "1.2", true }, { "1.0.9", true },
+        { "1.2.0", false }, { "1.1.0", false }, { "2.0.0", false }, { "99999999999999999999", false },
+        { "1.2.0", false, "nrvq4300settings" },  // the tag in any case
+    };
 
-TEST_F (SavedState, ForeignTagChangesNothing)
-{
-    processor->setParameter (kMix, 0.6f);
-    load (block (element ("Version=\"1.2.0\" Mix=\"0.25\"", "OTHERSETTINGS")));
-    EXPECT_EQ (value (kMix), 0.6f);
-}
-
-TEST_F (SavedState, OldVersionsStoredInputAndOutputAsGains)
-{
-    load (block (element ("Input=\"0.1\" Output=\"0.15\"")));
-    EXPECT_FLOAT_EQ (value (kInput), 0.4f);
-    EXPECT_FLOAT_EQ (value (kOutput), 0.6f);
-    EXPECT_NEAR (settled (*processor).input.target, 0.1, 1.0e-8);
-
-    load (block (element ("Version=\"1.0.0\" Input=\"0.1\"")));
-    EXPECT_FLOAT_EQ (value (kInput), 0.4f);
-
-    load (block (element ("Version=\"1.2\" Input=\"0.1\"")));  // 12 < 110: old
-    EXPECT_FLOAT_EQ (value (kInput), 0.4f);
-
-    load (block (element ("Version=\"1.0.9\" Input=\"0.1\"")));
-    EXPECT_FLOAT_EQ (value (kInput), 0.4f);
-}
-
-TEST_F (SavedState, CurrentVersionsStoreNormalisedValues)
-{
-    for (const char* version : { "1.2.0", "1.1.0", "2.0.0", "99999999999999999999" })
+    for (const auto& c : cases)
     {
-        load (block (element (std::string ("Version=\"") + version + "\" Input=\"0.1\"")));
-        EXPECT_EQ (value (kInput), 0.1f) << version;
-        EXPECT_NEAR (settled (*processor).input.target, 0.025, 1.0e-8) << version;
+        SCOPED_TRACE (c.version == nullptr ? "no version" : c.version);
+        const std::string version = c.version == nullptr ? "" : std::string ("Version=\"") + c.version + "\" ";
+        processor->setParameter (kMix, 0.0f);
+        load (block (element (version + "Input=\"0.1\" Output=\"0.15\" Mix=\"0.25\"", c.tag)));
+
+        EXPECT_FLOAT_EQ (value (kInput), c.old ? 0.4f : 0.1f);
+        EXPECT_FLOAT_EQ (value (kOutput), c.old ? 0.6f : 0.15f);
+        EXPECT_NEAR (settled (*processor).input.target, c.old ? 0.1 : 0.025, 1.0e-8);
+        EXPECT_EQ (value (kMix), 0.25f);
     }
 }
 
-TEST_F (SavedState, MissingAttributesTakeTheirDefaults)
+TEST_F (SavedState, MissingMisspelledAndUnusableAttributesFallBack)
 {
     for (int i = 0; i < kNumParameters; ++i)
         processor->setParameter (i, 0.77f);
 
-    load (block (element ("Version=\"1.2.0\"")));
+    load (block (element ("Version=\"1.2.0\" input=\"0.9\" Mix=\"loud\" StereoLink=\"1e999\" Output=\"1e300\" "
+                          "ContAttack=\"nan\" ContRelease=\"-0.5\"")));
 
-    for (int i = 0; i < kNumParameters; ++i)
-        EXPECT_EQ (value (i), cDefaultValues[i]) << "parameter " << i;
-}
-
-TEST_F (SavedState, AttributeNamesAreCaseSensitive)
-{
-    load (block (element ("Version=\"1.2.0\" input=\"0.9\" Mix=\"0.5\"")));
-    EXPECT_EQ (value (kInput), 0.3f);
-    EXPECT_EQ (value (kMix), 0.5f);
-}
-
-TEST_F (SavedState, UnusableNumbersFallBack)
-{
-    load (block (element ("Version=\"1.2.0\" Mix=\"loud\" StereoLink=\"1e999\" ContAttack=\"nan\" ContRelease=\"-0.5\"")));
-    EXPECT_EQ (value (kMix), 0.0f);           // no number reads as 0
-    EXPECT_EQ (value (kStereoLink), 0.5f);    // not a finite float: default
-    EXPECT_EQ (value (kContAttack), 0.0f);
-    EXPECT_EQ (value (kContRelease), -0.5f);  // out of range, passed on unclamped
+    std::array<float, kNumParameters> expected;  // missing or named in the wrong case: the default
+    std::copy (std::begin (cDefaultValues), std::end (cDefaultValues), expected.begin());
+    expected[kMix] = expected[kContAttack] = 0.0f;  // no number reads as 0, as do nan and inf
+    expected[kContRelease] = -0.5f;                 // passed on unclamped
+    EXPECT_EQ (values (*processor), expected);      // StereoLink and Output are no finite float: defaults
 }
 
 TEST_F (SavedState, RejectedBlocksChangeNothing)
 {
     processor->setParameter (kMix, 0.6f);
-    const auto before = allValues();
+    const auto before = values (*processor);
     const std::string good = element ("Version=\"1.2.0\" Mix=\"0.25\"");
 
-    juce::MemoryBlock eightBytes (block (good).getData(), 8);
-    load (eightBytes);
-    load (block (good, 0x56433221));                    // magic in the wrong byte order
-    load (block (good, 0x21324356, -(int) good.size())); // length field 0
-    load (block ("<NRVQ4300SETT"));                      // cut inside the tag
-    load (block ("<"));
-    load (block ("not xml at all"));
-    load (block (std::string (1, '\0') + good));         // text starts with a 0 byte
-    processor->setStateInformation (nullptr, 100);
-
-    EXPECT_EQ (allValues(), before);
-}
-
-TEST_F (SavedState, ElementCutAfterItsAttributesStillCounts)
-{
-    // The parser takes an element whose closing "/>" is missing; what it holds applies and
-    // the rest falls back to the defaults.
-    processor->setParameter (kRatio, 1.0f);
-    load (block ("<NRVQ4300SETTINGS Version=\"1.2.0\" Mix=\"0.25\""));
-    EXPECT_EQ (value (kMix), 0.25f);
-    EXPECT_EQ (value (kRatio), 0.0f);
-}
-
-TEST_F (SavedState, LengthFieldLargerThanTheDataReadsOnlyWhatIsThere)
-{
-    auto b = block (element ("Version=\"1.2.0\" Mix=\"0.25\""), 0x21324356, 1000000);
-    load (b);
-    EXPECT_EQ (value (kMix), 0.25f);
-
-    // The same block cut right after the element, without its 0 byte: still within bounds.
-    juce::MemoryBlock cut (b.getData(), b.getSize() - 1);
-    processor->setParameter (kMix, 0.0f);
-    load (cut);
-    EXPECT_EQ (value (kMix), 0.25f);
-}
-
-TEST_F (SavedState, MalformedUtf8AtTheEndIsReadWithinTheBlock)
-{
-    // A lead byte announcing three continuation bytes as the very last byte of the block.
-    std::string text = element ("Version=\"1.2.0\" Mix=\"0.25\"") + "\xf0";
-    juce::MemoryBlock b;
-    juce::MemoryOutputStream out (b, false);
-    out.writeInt (0x21324356);
-    out.writeInt ((int) text.size());
-    out.write (text.data(), text.size());
-    out.flush();
-
-    load (b);  // must not read past the block (checked by the sanitizer builds)
-    SUCCEED();
-}
-
-TEST_F (SavedState, HugeAttributeValueIsHandled)
-{
-    std::string huge (10 * 1024 * 1024, '7');
-    load (block (element ("Version=\"1.2.0\" Mix=\"0." + huge + "\"")));
-    EXPECT_FLOAT_EQ (value (kMix), 0.7777777f);
-}
-
-TEST_F (SavedState, DeeplyNestedElementsAreRejectedWithoutRecursingThem)
-{
-    std::string nested;
+    std::string nested;  // deeper than is safe to parse recursively
     for (int i = 0; i < 100000; ++i) nested += "<a>";
     for (int i = 0; i < 100000; ++i) nested += "</a>";
 
-    processor->setParameter (kMix, 0.6f);
+    load (juce::MemoryBlock (block (good).getData(), 8));
+    load (block (good, 0x56433221));                  // magic in the wrong byte order
+    load (block (good, kMagic, -(int) good.size()));  // length field 0
+    load (block ("<NRVQ4300SETT"));                   // cut inside the tag
+    load (block ("<"));
+    load (block ("not xml at all"));
+    load (block (std::string (1, '\0') + good));      // text starts with a 0 byte
+    load (block (element ("Version=\"1.2.0\" Mix=\"0.25\"", "OTHERSETTINGS")));
     load (block ("<NRVQ4300SETTINGS Mix=\"0.25\">" + nested + "</NRVQ4300SETTINGS>"));
-    EXPECT_EQ (value (kMix), 0.6f);
+    processor->setStateInformation (nullptr, 100);
+
+    EXPECT_EQ (values (*processor), before);
 }
 
-TEST_F (SavedState, RandomBlocksNeverCrashOrChangeSettingsWhenRejected)
+TEST_F (SavedState, OddBlocksAreReadWithinTheirBounds)
+{
+    // A length field larger than the data: only what is there is read, with or without the 0 byte.
+    const auto longer = block (element ("Version=\"1.2.0\" Mix=\"0.25\""), kMagic, 1000000);
+    load (longer);
+    EXPECT_EQ (value (kMix), 0.25f);
+
+    processor->setParameter (kMix, 0.0f);
+    load (juce::MemoryBlock (longer.getData(), longer.getSize() - 1));
+    EXPECT_EQ (value (kMix), 0.25f);
+
+    // A lead byte announcing three continuation bytes as the block's very last byte (the
+    // sanitizer builds check that nothing past the block is read).
+    load (block (element ("Version=\"1.2.0\" Mix=\"0.5\"") + "\xf0", kMagic, 0, false));
+
+    load (block (element ("Version=\"1.2.0\" Mix=\"0." + std::string (10 * 1024 * 1024, '7') + "\"")));  // 10 MB
+    EXPECT_FLOAT_EQ (value (kMix), 0.7777777f);
+}
+
+TEST_F (SavedState, RandomBlocksNeverCrashOrLeaveNonFiniteValues)
 {
     std::mt19937 random (1234);
-    const std::string good = element ("Version=\"1.2.0\" Mix=\"0.25\" Ratio=\"1\"");
+    const auto good = bytes (block (element ("Version=\"1.2.0\" Mix=\"0.25\" Ratio=\"1\"")));
 
     for (int round = 0; round < 3000; ++round)
     {
-        std::string bytes;
+        // Pure noise, or a good block with a few bytes flipped.
+        std::string raw (round % 3 == 0 ? std::string (random() % 300, '\0') : good);
+        const int changes = round % 3 == 0 ? (int) raw.size() : 1 + (int) (random() % 4);
 
-        if (round % 3 == 0)
-        {
-            // Pure noise, sometimes behind a valid header.
-            bytes.resize ((size_t) (random() % 300));
-            for (auto& c : bytes) c = (char) (random() & 0xff);
-        }
-        else
-        {
-            // A good block with a few bytes flipped.
-            auto b = block (good);
-            bytes.assign (static_cast<const char*> (b.getData()), b.getSize());
-            for (int flips = 1 + (int) (random() % 4); --flips >= 0;)
-                bytes[random() % bytes.size()] = (char) (random() & 0xff);
-        }
+        for (int k = 0; k < changes; ++k)
+            raw[round % 3 == 0 ? (size_t) k : random() % raw.size()] = (char) (random() & 0xff);
 
-        processor->setStateInformation (bytes.data(), (int) bytes.size());
+        processor->setStateInformation (raw.data(), (int) raw.size());
 
-        for (int i = 0; i < kNumParameters; ++i)
-            ASSERT_TRUE (std::isfinite (value (i)));
+        for (float v : values (*processor))
+            ASSERT_TRUE (std::isfinite (v)) << "round " << round;
     }
 }
 
 //==============================================================================
 class Programs : public SavedState {};
 
-TEST_F (Programs, NamesAndCount)
+TEST_F (Programs, ElevenReadOnlyProgramsOfSinglePrecisionValues)
 {
     EXPECT_EQ (processor->getNumPrograms(), 11);
     EXPECT_EQ (processor->getProgramName (0), "Default");
@@ -297,22 +213,17 @@ TEST_F (Programs, NamesAndCount)
 
     processor->changeProgramName (2, "x");
     EXPECT_EQ (processor->getProgramName (2), "BASS GUITAR- Dist");
-}
 
-TEST_F (Programs, ProgramValuesAreSinglePrecisionNumbersWidened)
-{
     for (int p = 1; p < kNumPrograms; ++p)
     {
         const auto& s = processor->getProgramState (p);
 
-        for (double v : { s.input.target, s.output.target, s.mix.target, s.contAttack,
-                          s.contRelease, s.stereoLink.target, s.linkOn.target })
+        for (double v : { s.input.target, s.output.target, s.mix.target, s.contAttack, s.contRelease,
+                          s.stereoLink.target, s.linkOn.target })
             EXPECT_EQ (v, static_cast<double> (static_cast<float> (v))) << "program " << p;
 
-        EXPECT_EQ (s.thresholdScale, 0.544);
-        EXPECT_EQ (s.drive, 7.65);
-        EXPECT_EQ (s.bypass.target, 0.0);
-        EXPECT_EQ (s.analogOn.target, 1.0);
+        EXPECT_EQ (std::make_tuple (s.thresholdScale, s.drive, s.bypass.target, s.analogOn.target),
+                   std::make_tuple (0.544, 7.65, 0.0, 1.0)) << "program " << p;
     }
 
     EXPECT_EQ (processor->getProgramState (1).input.target, 0.11100000888109207);
@@ -320,105 +231,75 @@ TEST_F (Programs, ProgramValuesAreSinglePrecisionNumbersWidened)
     EXPECT_EQ (processor->getProgramState (0).input.target, 0.075);
 }
 
-TEST_F (Programs, SelectionIsClamped)
+TEST_F (Programs, SelectionIsClampedAndTakesEffectAtOnceWithoutRamps)
 {
+    prepare (*processor, 48000.0, 256);
+
     processor->setCurrentProgram (-3);
     EXPECT_EQ (processor->getCurrentProgram(), 0);
     processor->setCurrentProgram (25);
     EXPECT_EQ (processor->getCurrentProgram(), 10);
-    EXPECT_EQ (settled (*processor).ratio, 0);
-    EXPECT_TRUE (settled (*processor).linkOn.target == 0.0);
     EXPECT_EQ (value (kMix), 0.5040000081062317f);
-}
 
-TEST_F (Programs, SelectionAppliesAtOnceWithoutRamps)
-{
-    prepare (*processor, 48000.0, 256);
     processor->setCurrentProgram (3);
-
-    EXPECT_EQ (value (kRatio), 0.5f);
-    EXPECT_EQ (value (kHPF), 0.5f);
-    EXPECT_EQ (value (kLinkOn), 1.0f);
-    EXPECT_EQ (value (kContOn), 1.0f);
-    EXPECT_EQ (value (kMix), 0.25200000405311584f);
-    EXPECT_EQ (value (kStereoLink), 0.6079999804496765f);
+    for (auto [index, v] : { std::pair (kRatio, 0.5f), { kHPF, 0.5f }, { kLinkOn, 1.0f }, { kContOn, 1.0f },
+                             { kMix, 0.25200000405311584f }, { kStereoLink, 0.6079999804496765f } })
+        EXPECT_EQ (value (index), v) << "parameter " << index;
 
     const auto& live = settled (*processor);
     EXPECT_EQ (live.mix.current, live.mix.target);
     EXPECT_EQ (live.input.current, 0.14900000393390656);
     EXPECT_FALSE (live.linkOn.isRamping());
     EXPECT_EQ (live.linkOn.steps, 4800);
-}
 
-TEST_F (Programs, ProgramSixUsesItsContinuousTimes)
-{
-    prepare (*processor, 44100.0, 256);
+    // Program 6 keeps its stepped choices but runs on its continuous times.
     processor->setCurrentProgram (6);
-    const auto& live = settled (*processor);
-
-    EXPECT_EQ (live.attack, 1);
-    EXPECT_EQ (live.release, 1);
-    EXPECT_TRUE (live.contOn);
+    settled (*processor);
+    EXPECT_EQ (std::make_tuple (live.attack, live.release, live.contOn), std::make_tuple (1, 1, true));
     EXPECT_EQ (processor->getCompressor().attackResistance.target,
                1.0 / (1.0 / (0.41200000047683716 * 100000.0) + 1.0 / 470.0) + (1.0 - 0.41200000047683716) * 100000.0);
 }
 
-TEST_F (Programs, SelectionRightAfterCreationIsApplied)
+TEST_F (Programs, SelectionRightAfterCreationIsAppliedAndSnappedBeforePreparation)
 {
-    auto fresh = createProcessor();  // real clock
-    fresh->setCurrentProgram (7);
-    EXPECT_EQ (fresh->getParameter (kLinkOn), 1.0f);
-    EXPECT_EQ (fresh->getCurrentProgram(), 7);
-}
+    processor->setCurrentProgram (2);  // the real clock: no state was ever loaded
+    EXPECT_EQ (value (kRatio), 1.0f);
 
-TEST_F (Programs, SelectionIsHeldForHalfASecondAfterAStateLoad)
-{
-    load (block (element ("Version=\"1.2.0\" Mix=\"0.25\"")));
-    const auto loaded = allValues();
-
-    fakeNow += 499;
-    processor->setCurrentProgram (7);
-    EXPECT_EQ (processor->getCurrentProgram(), 7);
-    EXPECT_EQ (allValues(), loaded);
-
-    fakeNow += 1;
-    processor->setCurrentProgram (7);
-    EXPECT_EQ (value (kLinkOn), 1.0f);
-    EXPECT_EQ (value (kMix), 0.8880000114440918f);
-}
-
-TEST_F (Programs, RejectedStateLoadAlsoHoldsSelections)
-{
-    juce::MemoryBlock eightBytes (8, true);
-    load (eightBytes);
-
-    fakeNow += 100;
-    processor->setCurrentProgram (7);
-    EXPECT_EQ (value (kLinkOn), 0.0f);
-}
-
-TEST_F (Programs, HoldSurvivesTheMillisecondCounterWrapping)
-{
-    fakeNow = 0xffffff00u;
-    load (block (element ("Version=\"1.2.0\"")));
-
-    fakeNow = 0x00000010u;  // 0x110 = 272 ms later, across the wrap
-    processor->setCurrentProgram (7);
-    EXPECT_EQ (value (kLinkOn), 0.0f);
-
-    fakeNow = 0x00000200u;  // 512 ms later
-    processor->setCurrentProgram (7);
-    EXPECT_EQ (value (kLinkOn), 1.0f);
-}
-
-TEST_F (Programs, SelectionBeforePreparationSnapsAllTheSame)
-{
-    processor->setCurrentProgram (2);
     const auto& live = settled (*processor);
-
-    EXPECT_FALSE (live.input.isRamping());
-    EXPECT_EQ (live.input.current, 0.20100004971027374);
     EXPECT_EQ (live.ratio, 2);
+    EXPECT_EQ (live.input.current, 0.20100004971027374);
+    EXPECT_FALSE (live.input.isRamping());
+}
+
+// Hosts restoring a project load the state and then select the stored program number.
+TEST_F (Programs, SelectionIsHeldForHalfASecondAfterAnyStateLoad)
+{
+    struct Case { juce::uint32 loadedAt, selectedAt; bool rejectedLoad, applied; };
+    const Case cases[] = {
+        { 1000000, 1000499, false, false }, { 1000000, 1000500, false, true },
+        { 1000000, 1000100, true, false },
+        { 0xffffff00u, 0xffffffffu, false, false },  // across the millisecond counter's wrap
+        { 0xffffff00u, 0x00000010u, false, false }, { 0xffffff00u, 0x00000200u, false, true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (testing::Message() << c.loadedAt << " -> " << c.selectedAt);
+        auto p = createProcessor();
+        p->setMillisecondClock (&fakeClock);
+
+        fakeNow = c.loadedAt;
+        ::load (*p, c.rejectedLoad ? juce::MemoryBlock (8, true) : block (element ("Version=\"1.2.0\" Mix=\"0.25\"")));
+        const auto loaded = values (*p);
+
+        fakeNow = c.selectedAt;
+        p->setCurrentProgram (7);
+        EXPECT_EQ (p->getCurrentProgram(), 7);
+        EXPECT_EQ (p->getParameter (kLinkOn), c.applied ? 1.0f : 0.0f);
+
+        if (! c.applied)
+            EXPECT_EQ (values (*p), loaded);
+    }
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -6,58 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <memory>
 
 namespace
 {
-    juce::String vst3BundlePath()
-    {
-        // ORVIK_VST3_MODULE is <bundle>.vst3/Contents/<arch>/<name>.so
-        return juce::File (ORVIK_VST3_MODULE).getParentDirectory().getParentDirectory()
-                   .getParentDirectory().getFullPathName();
-    }
-
-    struct Hosted
-    {
-        std::unique_ptr<juce::PluginDescription> description;
-        std::unique_ptr<juce::AudioPluginInstance> instance;
-    };
-
-    Hosted load (juce::AudioPluginFormat& format, const juce::String& path)
-    {
-        Hosted hosted;
-        juce::OwnedArray<juce::PluginDescription> types;
-        format.findAllTypesForFile (types, path);
-
-        if (types.size() != 1)
-            return hosted;
-
-        hosted.description = std::make_unique<juce::PluginDescription> (*types[0]);
-        juce::String error;
-        hosted.instance = format.createInstanceFromDescription (*types[0], 48000.0, 512, error);
-        return hosted;
-    }
-
-    /** The plug-in's own 14 parameters by name (they come first; wrappers may append their
-        own, such as a host bypass or a program-change parameter). */
-    std::map<juce::String, juce::AudioProcessorParameter*> parametersByName (juce::AudioPluginInstance& instance)
-    {
-        std::map<juce::String, juce::AudioProcessorParameter*> byName;
-        const auto& all = instance.getParameters();
-
-        for (int i = 0; i < juce::jmin (14, all.size()); ++i)
-            byName[all[i]->getName (100)] = all[i];
-
-        return byName;
-    }
-
-    /** Lets the wrapper's and the host's message-thread updates run. */
-    void pumpMessages()
-    {
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
-    }
-
     const char* const kParameterNames[] = {
         "Input", "Output", "Attack", "Release", "Mix", "Ratio", "SC High Pass Filter",
         "Continuous Attack", "Continuous Release", "Stereo Link", "Bypass", "Continuous ON",
@@ -78,11 +30,11 @@ namespace
         return l;
     }
 
+    /** Prepares for a channel count and runs a sine through the instance. */
     bool processesFiniteAudio (juce::AudioPluginInstance& instance, int channels)
     {
         instance.setPlayConfigDetails (channels, channels, 48000.0, 512);
         instance.prepareToPlay (48000.0, 512);
-
         juce::AudioBuffer<float> buffer (channels, 512);
         juce::MidiBuffer midi;
         bool finite = true;
@@ -106,201 +58,150 @@ namespace
 }
 
 //==============================================================================
-class HostedVST3 : public ::testing::Test
+/** One loaded instance of the VST3 (parameter true) or the VST 2.4 module. */
+class Hosted : public ::testing::TestWithParam<bool>
 {
 protected:
-    juce::VST3PluginFormat format;
+    void SetUp() override
+    {
+        plugin = load (&description);
+        ASSERT_NE (plugin, nullptr) << path();
+    }
+
+    bool isVST3() const { return GetParam(); }
+
+    juce::String path() const
+    {
+        // ORVIK_VST3_MODULE is <bundle>.vst3/Contents/<arch>/<name>.so
+        return isVST3() ? juce::File (ORVIK_VST3_MODULE).getParentDirectory().getParentDirectory()
+                              .getParentDirectory().getFullPathName()
+                        : juce::String (ORVIK_VST_MODULE);
+    }
+
+    std::unique_ptr<juce::AudioPluginInstance> load (juce::PluginDescription* found = nullptr)
+    {
+        auto& format = isVST3() ? static_cast<juce::AudioPluginFormat&> (vst3Format) : vstFormat;
+        juce::OwnedArray<juce::PluginDescription> types;
+        format.findAllTypesForFile (types, path());
+
+        if (types.size() != 1)
+            return nullptr;
+
+        if (found != nullptr)
+            *found = *types[0];
+
+        juce::String error;
+        return format.createInstanceFromDescription (*types[0], 48000.0, 512, error);
+    }
+
+    /** The plug-in's own parameters come first; the VST3 wrapper appends a host bypass and a
+        program-change parameter. */
+    juce::AudioProcessorParameter& param (int index) { return *plugin->getParameters()[index]; }
+
+    juce::VST3PluginFormat vst3Format;
+    juce::VSTPluginFormat vstFormat;
+    juce::PluginDescription description;
+    std::unique_ptr<juce::AudioPluginInstance> plugin;
 };
 
-TEST_F (HostedVST3, IdentityAsTheHostSeesIt)
+TEST_P (Hosted, IdentityLayoutsAndProcessing)
 {
-    auto hosted = load (format, vst3BundlePath());
-    ASSERT_NE (hosted.instance, nullptr) << vst3BundlePath();
+    EXPECT_EQ (description.name, "Orvik Q4-300");
+    EXPECT_EQ (description.manufacturerName, "Norrhaven");
+    EXPECT_TRUE (description.version.startsWith ("1.2.0")) << description.version;  // VST 2.4 writes four fields
+    EXPECT_FALSE (description.isInstrument);
+    EXPECT_EQ (description.numInputChannels, 2);
+    EXPECT_EQ (description.numOutputChannels, 2);
+    EXPECT_EQ (plugin->getName(), "Orvik Q4-300");
+    EXPECT_FALSE (plugin->acceptsMidi() || plugin->producesMidi());
+    EXPECT_EQ (plugin->getLatencySamples(), 0);
+    EXPECT_EQ (plugin->getTailLengthSeconds(), 0.0);
+    EXPECT_TRUE (processesFiniteAudio (*plugin, 2));
 
-    const auto& d = *hosted.description;
-    EXPECT_EQ (d.name, "Orvik Q4-300");
-    EXPECT_EQ (d.manufacturerName, "Norrhaven");
-    EXPECT_EQ (d.version, "1.2.0");
-    EXPECT_TRUE (d.category.contains ("Dynamics")) << d.category;
-    EXPECT_FALSE (d.isInstrument);
-    EXPECT_EQ (d.numInputChannels, 2);
-    EXPECT_EQ (d.numOutputChannels, 2);
+    if (! isVST3())
+    {
+        EXPECT_EQ (description.descriptiveName, "Orvik Q4-300");
+        return;  // a VST 2.4 host only learns the channel counts
+    }
 
-    auto& p = *hosted.instance;
-    EXPECT_EQ (p.getName(), "Orvik Q4-300");
-    EXPECT_FALSE (p.acceptsMidi());
-    EXPECT_FALSE (p.producesMidi());
-    EXPECT_EQ (p.getLatencySamples(), 0);
-    EXPECT_EQ (p.getTailLengthSeconds(), 0.0);
-}
-
-TEST_F (HostedVST3, OffersStereoAndMonoLayoutsOnly)
-{
-    auto hosted = load (format, vst3BundlePath());
-    ASSERT_NE (hosted.instance, nullptr);
-    auto& p = *hosted.instance;
     using Set = juce::AudioChannelSet;
-
-    EXPECT_TRUE (p.checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
-    EXPECT_TRUE (p.checkBusesLayoutSupported (layout (Set::mono(), Set::mono())));
-    EXPECT_FALSE (p.checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));
-    EXPECT_FALSE (p.checkBusesLayoutSupported (layout (Set::stereo(), Set::mono())));
-
-    EXPECT_TRUE (processesFiniteAudio (p, 2));
-    ASSERT_TRUE (p.setBusesLayout (layout (Set::mono(), Set::mono())));
-    EXPECT_TRUE (processesFiniteAudio (p, 1));
+    EXPECT_TRUE (description.category.contains ("Dynamics")) << description.category;
+    EXPECT_TRUE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
+    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));
+    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::mono())));
+    ASSERT_TRUE (plugin->setBusesLayout (layout (Set::mono(), Set::mono())));
+    EXPECT_TRUE (processesFiniteAudio (*plugin, 1));
 }
 
-TEST_F (HostedVST3, ParametersNamesStepsAndTexts)
+TEST_P (Hosted, ParameterNamesStepsTextsAndParsing)
 {
-    auto hosted = load (format, vst3BundlePath());
-    ASSERT_NE (hosted.instance, nullptr);
-    auto byName = parametersByName (*hosted.instance);
-
-    for (auto* name : kParameterNames)
-        ASSERT_TRUE (byName.count (name) == 1) << name;
-
-    // The wrapper appends a host-bypass and a program-change parameter of its own.
-    EXPECT_EQ (hosted.instance->getParameters().size(), 16);
-
-    EXPECT_EQ (byName["Ratio"]->getNumSteps(), 3);
-    EXPECT_EQ (byName["Attack"]->getNumSteps(), 3);
-    EXPECT_EQ (byName["Analog ON"]->getNumSteps(), 2);
-    EXPECT_EQ (byName["Bypass"]->getNumSteps(), 2);
-    EXPECT_EQ (byName["Mix"]->getNumSteps(), juce::AudioProcessor::getDefaultNumParameterSteps());
-
-    EXPECT_EQ (byName["Input"]->getText (0.3f, 100), "3.0");
-    EXPECT_EQ (byName["Stereo Link"]->getText (0.5f, 100), "50%");
-    EXPECT_EQ (byName["Attack"]->getText (0.5f, 100), "Medium");
-    EXPECT_EQ (byName["SC High Pass Filter"]->getText (1.0f, 100), "300Hz");
-    EXPECT_EQ (byName["Bypass"]->getText (1.0f, 100), "Byp");
-
-    EXPECT_FLOAT_EQ (byName["Stereo Link"]->getValueForText ("75%"), 0.75f);
-    EXPECT_FLOAT_EQ (byName["Release"]->getValueForText ("slow"), 1.0f);
-    EXPECT_FLOAT_EQ (byName["Link ON"]->getValueForText ("On"), 1.0f);
-
-    EXPECT_FLOAT_EQ (byName["Input"]->getDefaultValue(), 0.3f);
-    EXPECT_FLOAT_EQ (byName["Attack"]->getValue(), 1.0f);
-    EXPECT_FLOAT_EQ (byName["Analog ON"]->getValue(), 1.0f);
-}
-
-TEST_F (HostedVST3, ListsAndSelectsFactoryPrograms)
-{
-    auto hosted = load (format, vst3BundlePath());
-    ASSERT_NE (hosted.instance, nullptr);
-    auto& p = *hosted.instance;
-
-    ASSERT_EQ (p.getNumPrograms(), 11);
-
-    for (int i = 0; i < 11; ++i)
-        EXPECT_EQ (p.getProgramName (i), kProgramNames[i]);
-
-    p.setCurrentProgram (7);
-    EXPECT_EQ (p.getCurrentProgram(), 7);
-    pumpMessages();
-
-    auto byName = parametersByName (p);
-    EXPECT_FLOAT_EQ (byName["Link ON"]->getValue(), 1.0f);
-    EXPECT_FLOAT_EQ (byName["Ratio"]->getValue(), 0.5f);
-    EXPECT_FLOAT_EQ (byName["Mix"]->getValue(), 0.8880000114440918f);
-}
-
-TEST_F (HostedVST3, SavedStateRoundTripsThroughTheHost)
-{
-    auto first = load (format, vst3BundlePath());
-    auto second = load (format, vst3BundlePath());
-    ASSERT_NE (first.instance, nullptr);
-    ASSERT_NE (second.instance, nullptr);
-
-    auto firstParams = parametersByName (*first.instance);
-    firstParams["Mix"]->setValue (0.42f);
-    firstParams["Ratio"]->setValue (1.0f);
-    firstParams["Stereo Link"]->setValue (0.9f);
-    firstParams["Link ON"]->setValue (1.0f);
-
-    juce::MemoryBlock state;
-    first.instance->getStateInformation (state);
-    second.instance->setStateInformation (state.getData(), (int) state.getSize());
-
-    auto secondParams = parametersByName (*second.instance);
-
-    for (auto* name : kParameterNames)
-        EXPECT_FLOAT_EQ (secondParams[name]->getValue(), firstParams[name]->getValue()) << name;
-}
-
-//==============================================================================
-class HostedVST2 : public ::testing::Test
-{
-protected:
-    juce::VSTPluginFormat format;
-};
-
-TEST_F (HostedVST2, IdentityLayoutsAndProcessing)
-{
-    auto hosted = load (format, ORVIK_VST_MODULE);
-    ASSERT_NE (hosted.instance, nullptr) << ORVIK_VST_MODULE;
-
-    const auto& d = *hosted.description;
-    EXPECT_EQ (d.name, "Orvik Q4-300");
-    EXPECT_EQ (d.descriptiveName, "Orvik Q4-300");
-    EXPECT_EQ (d.manufacturerName, "Norrhaven");
-    EXPECT_TRUE (d.version.startsWith ("1.2.0")) << d.version;  // the host writes four fields
-    EXPECT_FALSE (d.isInstrument);
-    EXPECT_EQ (d.numInputChannels, 2);
-    EXPECT_EQ (d.numOutputChannels, 2);
-
-    auto& p = *hosted.instance;
-    EXPECT_FALSE (p.acceptsMidi());
-    EXPECT_FALSE (p.producesMidi());
-    EXPECT_EQ (p.getLatencySamples(), 0);
-    EXPECT_TRUE (processesFiniteAudio (p, 2));
-}
-
-TEST_F (HostedVST2, ParametersAndPrograms)
-{
-    auto hosted = load (format, ORVIK_VST_MODULE);
-    ASSERT_NE (hosted.instance, nullptr);
-    auto& p = *hosted.instance;
-
-    ASSERT_EQ (p.getParameters().size(), 14);
+    ASSERT_EQ (plugin->getParameters().size(), isVST3() ? 16 : 14);
 
     for (int i = 0; i < 14; ++i)
-        EXPECT_EQ (p.getParameters()[i]->getName (100), kParameterNames[i]);
+        EXPECT_EQ (param (i).getName (100), kParameterNames[i]);
+
+    EXPECT_FLOAT_EQ (param (2).getValue(), 1.0f);   // Attack "Slow"
+    EXPECT_FLOAT_EQ (param (13).getValue(), 1.0f);  // Analog ON
 
     // A VST 2.4 host can only ask for the text of the present value.
-    p.getParameters()[9]->setValue (0.5f);
-    EXPECT_EQ (p.getParameters()[9]->getCurrentValueAsText(), "50%");
-    p.getParameters()[5]->setValue (1.0f);
-    EXPECT_EQ (p.getParameters()[5]->getCurrentValueAsText(), "100:1");
+    struct Case { int index; float value; const char* text; };
+    for (auto c : { Case { 0, 0.3f, "3.0" }, Case { 9, 0.5f, "50%" }, Case { 2, 0.5f, "Medium" },
+                    Case { 5, 1.0f, "100:1" }, Case { 6, 1.0f, "300Hz" }, Case { 10, 1.0f, "Byp" } })
+    {
+        param (c.index).setValue (c.value);
+        EXPECT_EQ (param (c.index).getCurrentValueAsText(), c.text) << kParameterNames[c.index];
+    }
 
-    ASSERT_EQ (p.getNumPrograms(), 11);
+    if (! isVST3())
+        return;  // nor does it learn step counts, defaults or parsing
 
-    // The format's program names hold 24 characters.
-    for (int i = 0; i < 11; ++i)
-        EXPECT_EQ (p.getProgramName (i), juce::String (kProgramNames[i]).substring (0, 24));
+    for (int i : { 2, 3, 5, 6 })
+        EXPECT_EQ (param (i).getNumSteps(), 3) << kParameterNames[i];
 
-    p.setCurrentProgram (3);
-    EXPECT_EQ (p.getCurrentProgram(), 3);
-    EXPECT_FLOAT_EQ (p.getParameters()[12]->getValue(), 1.0f);  // Link ON
-    EXPECT_FLOAT_EQ (p.getParameters()[4]->getValue(), 0.25200000405311584f);
+    for (int i : { 10, 11, 12, 13 })
+        EXPECT_EQ (param (i).getNumSteps(), 2) << kParameterNames[i];
+
+    EXPECT_EQ (param (4).getNumSteps(), juce::AudioProcessor::getDefaultNumParameterSteps());
+    EXPECT_FLOAT_EQ (param (0).getDefaultValue(), 0.3f);
+    EXPECT_FLOAT_EQ (param (9).getValueForText ("75%"), 0.75f);
+    EXPECT_FLOAT_EQ (param (3).getValueForText ("slow"), 1.0f);
+    EXPECT_FLOAT_EQ (param (12).getValueForText ("On"), 1.0f);
 }
 
-TEST_F (HostedVST2, SavedStateRoundTripsThroughTheHost)
+TEST_P (Hosted, ListsAndSelectsFactoryPrograms)
 {
-    auto first = load (format, ORVIK_VST_MODULE);
-    auto second = load (format, ORVIK_VST_MODULE);
-    ASSERT_NE (first.instance, nullptr);
-    ASSERT_NE (second.instance, nullptr);
+    ASSERT_EQ (plugin->getNumPrograms(), 11);
 
-    first.instance->getParameters()[4]->setValue (0.42f);
-    first.instance->getParameters()[6]->setValue (1.0f);
-    first.instance->getParameters()[11]->setValue (1.0f);
+    for (int i = 0; i < 11; ++i)  // VST 2.4 program names hold 24 characters
+        EXPECT_EQ (plugin->getProgramName (i), juce::String (kProgramNames[i]).substring (0, isVST3() ? 100 : 24));
+
+    plugin->setCurrentProgram (7);
+    EXPECT_EQ (plugin->getCurrentProgram(), 7);
+
+    if (isVST3())  // the wrapper passes the program's values on from the message thread
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
+
+    EXPECT_FLOAT_EQ (param (12).getValue(), 1.0f);  // Link ON
+    EXPECT_FLOAT_EQ (param (5).getValue(), 0.5f);   // Ratio 12:1
+    EXPECT_FLOAT_EQ (param (4).getValue(), 0.8880000114440918f);
+}
+
+TEST_P (Hosted, SavedStateRoundTripsThroughTheHost)
+{
+    auto second = load();
+    ASSERT_NE (second, nullptr);
+
+    for (auto [index, value] : { std::pair (4, 0.42f), std::pair (5, 1.0f), std::pair (6, 1.0f),
+                                 std::pair (9, 0.9f), std::pair (11, 1.0f), std::pair (12, 1.0f) })
+        param (index).setValue (value);
 
     juce::MemoryBlock state;
-    first.instance->getStateInformation (state);
-    second.instance->setStateInformation (state.getData(), (int) state.getSize());
+    plugin->getStateInformation (state);
+    second->setStateInformation (state.getData(), (int) state.getSize());
 
     for (int i = 0; i < 14; ++i)
-        EXPECT_FLOAT_EQ (second.instance->getParameters()[i]->getValue(),
-                         first.instance->getParameters()[i]->getValue()) << kParameterNames[i];
+        EXPECT_FLOAT_EQ (second->getParameters()[i]->getValue(), param (i).getValue()) << kParameterNames[i];
 }
+
+INSTANTIATE_TEST_SUITE_P (Formats, Hosted, ::testing::Values (true, false),
+                          [] (const auto& info) { return info.param ? "VST3" : "VST2"; });

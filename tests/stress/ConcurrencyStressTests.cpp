@@ -19,16 +19,12 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SANITIZE_THREAD__)
- #define ORVIK_UNDER_TSAN 1
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+ #define ORVIK_UNDER_SANITIZER 1
 #elif defined(__has_feature)
  #if __has_feature(thread_sanitizer)
-  #define ORVIK_UNDER_TSAN 1
+  #define ORVIK_UNDER_SANITIZER 1
  #endif
-#endif
-
-#ifndef ORVIK_UNDER_TSAN
- #define ORVIK_UNDER_TSAN 0
 #endif
 
 //==============================================================================
@@ -41,7 +37,7 @@ namespace
     std::atomic<long> audioThreadMutexLocks { 0 };
 }
 
-#if ! ORVIK_UNDER_TSAN && ! defined(__SANITIZE_ADDRESS__)
+#ifndef ORVIK_UNDER_SANITIZER
 void* operator new (std::size_t size)
 {
     if (onAudioThread)
@@ -75,26 +71,6 @@ extern "C" int pthread_mutex_lock (pthread_mutex_t* mutex)
 using namespace OrvikQ4;
 using namespace OrvikQ4::test;
 
-namespace
-{
-    /** Drums-like bursts: decaying noise hits, loud enough to keep the compressor working. */
-    void fillDrums (juce::AudioBuffer<float>& buffer, std::mt19937& random, long& position)
-    {
-        std::uniform_real_distribution<float> noise (-1.0f, 1.0f);
-
-        for (int i = 0; i < buffer.getNumSamples(); ++i, ++position)
-        {
-            const float envelope = std::exp (-static_cast<float> (position % 12000) / 1500.0f);
-            const float sample = 0.25f * envelope * noise (random);
-
-            for (int c = 0; c < buffer.getNumChannels(); ++c)
-                buffer.setSample (c, i, c == 0 ? sample : 0.8f * sample);
-        }
-    }
-
-    constexpr auto kRunTime = std::chrono::seconds (3);
-}
-
 TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
 {
     auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
@@ -102,17 +78,24 @@ TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
 
     std::atomic<bool> running { true };
     std::atomic<long> blocks { 0 }, nonFinite { 0 };
+    std::vector<std::thread> threads;
 
-    std::thread audio ([&]
+    // The audio thread: drums-like decaying noise bursts, loud enough to keep the compressor working.
+    threads.emplace_back ([&]
     {
         juce::AudioBuffer<float> buffer (2, 512);
         juce::MidiBuffer midi;
         std::mt19937 random (1);
-        long position = 0;
+        std::uniform_real_distribution<float> noise (-1.0f, 1.0f);
 
-        while (running.load())
+        for (long position = 0; running.load();)
         {
-            fillDrums (buffer, random, position);
+            for (int i = 0; i < 512; ++i, ++position)
+            {
+                const float sample = 0.25f * std::exp (-static_cast<float> (position % 12000) / 1500.0f) * noise (random);
+                buffer.setSample (0, i, sample);
+                buffer.setSample (1, i, 0.8f * sample);
+            }
 
             onAudioThread = true;
 
@@ -123,45 +106,42 @@ TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
 
             onAudioThread = false;
 
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < 512; ++i)
-                    if (! std::isfinite (buffer.getSample (c, i)))
-                        nonFinite.fetch_add (1);
+            if (! allFinite (buffer))
+                nonFinite.fetch_add (1);
 
             blocks.fetch_add (1);
         }
     });
 
-    std::thread automation ([&]
+    // Host automation, and the editor's changes with the host's text queries.
+    for (unsigned seed : { 2u, 3u })
     {
-        std::mt19937 random (2);
-        std::uniform_int_distribution<int> index (0, kNumParameters - 1);
-        std::uniform_real_distribution<float> value (0.0f, 1.0f);
-
-        while (running.load())
-            parameter (*processor, index (random)).setValue (value (random));
-    });
-
-    std::thread editor ([&]
-    {
-        // The editor's parameter changes and the host's own text queries.
-        std::mt19937 random (3);
-        std::uniform_int_distribution<int> index (0, kNumParameters - 1);
-        std::uniform_real_distribution<float> value (0.0f, 1.0f);
-
-        while (running.load())
+        threads.emplace_back ([&, seed]
         {
-            auto& p = parameter (*processor, index (random));
-            p.setValue (value (random));
-            (void) p.getText (p.getValue(), 32);
-            std::this_thread::yield();
-        }
-    });
+            std::mt19937 random (seed);
+            std::uniform_int_distribution<int> index (0, kNumParameters - 1);
+            std::uniform_real_distribution<float> value (0.0f, 1.0f);
 
-    std::thread programsAndState ([&]
+            while (running.load())
+            {
+                auto& p = parameter (*processor, index (random));
+                p.setValue (value (random));
+
+                if (seed == 3)
+                {
+                    (void) p.getText (p.getValue(), 32);
+                    std::this_thread::yield();
+                }
+            }
+        });
+    }
+
+    // Program selections (some out of range), state round trips, and what the editor polls.
+    threads.emplace_back ([&]
     {
         std::mt19937 random (4);
         std::uniform_int_distribution<int> program (-1, 12);
+        double sink = 0.0;
 
         while (running.load())
         {
@@ -170,34 +150,24 @@ TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
             juce::MemoryBlock state;
             processor->getStateInformation (state);
             processor->setStateInformation (state.getData(), (int) state.getSize());
-            std::this_thread::sleep_for (std::chrono::milliseconds (1));
-        }
-    });
 
-    std::thread meterAndDisplay ([&]
-    {
-        // What the editor polls: stored settings and the meter.
-        double sink = 0.0;
-
-        while (running.load())
-        {
             for (int i = 0; i < kNumParameters; ++i)
                 sink += processor->getSetting (i) + parameter (*processor, i).getValue();
 
             const double meter = processor->getGainReductionDb();
             EXPECT_TRUE (meter <= 0.0 && meter >= -100.0) << meter;
             sink += meter + processor->getCurrentProgram();
-            std::this_thread::sleep_for (std::chrono::milliseconds (2));
+            std::this_thread::sleep_for (std::chrono::milliseconds (1));
         }
 
         EXPECT_TRUE (std::isfinite (sink));
     });
 
-    std::this_thread::sleep_for (kRunTime);
+    std::this_thread::sleep_for (std::chrono::seconds (3));
     running.store (false);
 
-    for (auto* t : { &audio, &automation, &editor, &programsAndState, &meterAndDisplay })
-        t->join();
+    for (auto& t : threads)
+        t.join();
 
     EXPECT_GT (blocks.load(), 10);
     EXPECT_EQ (nonFinite.load(), 0);
