@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/NRVBiquad.h"
 #include "dsp/RampedValue.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -38,24 +39,7 @@ public:
     static constexpr float kFlushLevel = 1.0e-8f;
 
     /** The framework biquad with its coefficients and state opened to the per-sample step. */
-    class Biquad : public FilterType
-    {
-    public:
-        /** The five coefficients in use, b0, b1, b2, a1, a2. */
-        float* coefficientData() noexcept               { return this->coefficients.coefficients; }
-
-        /** The five coefficients in use, b0, b1, b2, a1, a2. */
-        const float* coefficientData() const noexcept   { return this->coefficients.coefficients; }
-
-        /** First state value of the transposed direct form II. */
-        float& state1() noexcept                        { return this->v1; }
-
-        /** Second state value of the transposed direct form II. */
-        float& state2() noexcept                        { return this->v2; }
-
-        /** True once a coefficient set has been installed. */
-        bool isActive() const noexcept                  { return this->active; }
-    };
+    using Biquad = NRVBiquadOf<FilterType>;
 
     /** Creates an identity filter that is on (morph and crossfade steady at 1). */
     SmoothedFilter() noexcept
