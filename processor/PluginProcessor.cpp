@@ -19,10 +19,7 @@ TarskAudioProcessor::TarskAudioProcessor()
 {
     writeFactoryPrograms();
 
-    // Readers see the live settings' targets from the start.
-    for (int i = 0; i < kNumParameters; ++i)
-        publishedSettings[(size_t) i].store (0.0, std::memory_order_relaxed);
-
+    // Readers see the live settings from the start (program 0 holds the same defaults).
     publishProgram (0);
 
     millisecondClock.store (&systemMillisecondCounter);

@@ -21,37 +21,9 @@ namespace
     /** Saved states below this version stored Input and Output as internal gains. */
     constexpr int kFirstNormalisedGainVersion = 110;
 
-    /** Deepest element nesting parsed: a state is one element, and the parser recurses once
-        per level, so a block built to nest deeply could otherwise exhaust the host's stack. */
-    constexpr int kMaxNesting = 256;
-
     juce::uint32 readLittleEndian32 (const char* bytes) noexcept
     {
         return juce::ByteOrder::littleEndianInt (bytes);
-    }
-
-    bool nestsTooDeeply (const juce::String& text) noexcept
-    {
-        int depth = 0;
-
-        for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
-        {
-            if (*p == '<')
-            {
-                const auto next = p[1];
-
-                if (next == '/')
-                    --depth;
-                else if (next != '?' && next != '!' && ++depth > kMaxNesting)
-                    return true;
-            }
-            else if (*p == '/' && p[1] == '>')
-            {
-                --depth;
-            }
-        }
-
-        return false;
     }
 
     /** The bytes as text, cut at the first 0 byte. Byte sequences that are not UTF-8 become '?':
@@ -168,10 +140,13 @@ void TarskAudioProcessor::setStateInformation (const void* data, int sizeInBytes
     const auto textLength = static_cast<size_t> (juce::jmin (sizeInBytes - 8, (int) declaredLength));
     const auto text = decodeUtf8 (bytes + 8, textLength);
 
-    if (text.isEmpty() || nestsTooDeeply (text))
+    if (text.isEmpty())
         return;
 
-    auto xml = juce::XmlDocument (text).getDocumentElement();
+    // Only the outer element is read: it holds everything a state has. The framework's parser
+    // of child content recurses once per nesting level and can loop forever on some malformed
+    // content, so a damaged or hostile block must never reach it.
+    auto xml = juce::XmlDocument (text).getDocumentElement (true);
 
     if (xml == nullptr || ! ValueText::equalsIgnoringAsciiCase (xml->getTagName(), kStateTag))
         return;
