@@ -40,7 +40,7 @@ ORVIK_TARGETS="orvik_tests orvik_state_fuzzer" "$root/scripts/build.sh" "$root/b
 echo "==> Fuzzing the saved-state reader for ${fuzz_seconds} s"
 mkdir -p "$root/build-fuzz/corpus"
 "${no_aslr[@]}" "$root/build-fuzz/tests/orvik_state_fuzzer" -max_total_time="$fuzz_seconds" \
-    -max_len=65536 -artifact_prefix="$root/build-fuzz/" \
+    -max_len=65536 -timeout=30 -artifact_prefix="$root/build-fuzz/" \
     "$root/build-fuzz/corpus" "$root/tests/fuzz/seeds"
 
 echo "==> All tests passed"
