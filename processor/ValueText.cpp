@@ -54,18 +54,51 @@ juce::String fixed (double value, int decimalPlaces)
 
 double readLeadingNumber (const juce::String& text)
 {
-    auto p = text.getCharPointer().findEndOfWhitespace();
-    auto first = *p;
+    const auto start = text.getCharPointer().findEndOfWhitespace();
+    auto p = start;
 
-    if (first == '-' || first == '+')
-        first = p[1];
+    if (*p == '-' || *p == '+')
+        ++p;
 
     // The framework's reader also accepts the words nan and inf; a number must start with a
     // digit or a decimal point here.
-    if (! ((first >= '0' && first <= '9') || first == '.'))
+    if (! (p.isDigit() || *p == '.'))
         return 0.0;
 
-    return juce::CharacterFunctions::readDoubleValue (p);
+    while (p.isDigit())
+        ++p;
+
+    if (*p == '.')
+        for (++p; p.isDigit(); ++p) {}
+
+    if (*p == 'e' || *p == 'E')
+    {
+        // The framework's reader accumulates the exponent in an int without a limit; an
+        // exponent of five or more digits (beyond any double either way) is read as 9999.
+        auto e = p + 1;
+        const bool negative = *e == '-';
+
+        if (*e == '-' || *e == '+')
+            ++e;
+
+        while (*e == '0')
+            ++e;
+
+        int digits = 0;
+
+        for (auto d = e; d.isDigit(); ++d)
+            ++digits;
+
+        if (digits > 4)
+        {
+            const auto bounded = juce::String (start, p) + (negative ? "e-9999" : "e9999");
+            auto b = bounded.getCharPointer();
+            return juce::CharacterFunctions::readDoubleValue (b);
+        }
+    }
+
+    auto q = start;
+    return juce::CharacterFunctions::readDoubleValue (q);
 }
 
 bool equalsIgnoringAsciiCase (const juce::String& a, const char* b)

@@ -100,7 +100,8 @@ TEST_F (Parameters, TextsParseBackWithoutClamping)
         // The leading number, unclamped; a text that does not start with one (nan, inf) reads 0.
         { kInput, "15", 1.5f }, { kMix, "  7.5 dB", 0.75f }, { kMix, "-2", -0.2f },
         { kContAttack, "5e-1", 0.05f }, { kMix, "loud", 0.0f }, { kMix, "nan", 0.0f },
-        { kMix, "inf", 0.0f }, { kMix, "", 0.0f },
+        { kMix, "inf", 0.0f }, { kMix, "", 0.0f }, { kMix, "5e-929289550", 0.0f },
+        { kMix, "5e929289550", std::numeric_limits<float>::infinity() },  // exponent beyond int
         { kStereoLink, "75%", 0.75f }, { kStereoLink, "75", 0.75f }, { kStereoLink, "%%20", 0.2f },
         // Choices: whole text, any case; no match gives Attack's default, the others 0.
         { kRelease, "slow", 1.0f }, { kAttack, "MEDIUM", 0.5f }, { kHPF, "300hz", 1.0f },

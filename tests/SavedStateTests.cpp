@@ -165,7 +165,7 @@ TEST_F (SavedState, ChildContentIsNeverParsed)
     load (block ("<NRVQ4300SETTINGS Version=\"1.2.0\" Mix=\"0.25\">" + nested));
     EXPECT_EQ (value (kMix), 0.25f);
 
-    load (block ("<NRVQ4300SETTINGS Version=\"1.2.0\" Mix=\"0.5\"><b/<\xaf\xff>a\xff\xff0\xff,/>"));
+    load (block ("<NRVQ4300SETTINGS Version=\"1.2.0\" Mix=\"0.5\"><b/<\xaf\xff>a\xff\xff" "0\xff,/>"));
     EXPECT_EQ (value (kMix), 0.5f);
 }
 
