@@ -3,6 +3,7 @@
 #include "processor/ValueText.h"
 
 #include <cfloat>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <climits>
@@ -29,7 +30,7 @@ namespace
     /** The bytes as text, cut at the first 0 byte. Byte sequences that are not UTF-8 become '?':
         the framework's text handling walks a string by the lengths its lead bytes announce, so a
         malformed sequence would make it read past the end of the text. */
-    juce::String decodeUtf8 (const char* bytes, size_t size)
+    std::string decodeUtf8 (const char* bytes, size_t size)
     {
         std::string text;
         text.reserve (size);
@@ -72,7 +73,46 @@ namespace
             }
         }
 
-        return juce::String::fromUTF8 (text.data(), static_cast<int> (text.size()));
+        return text;
+    }
+
+    /** True when the text holds markup the framework's parser mishandles, which a state never
+        contains: a numeric character reference that is malformed or names no Unicode character
+        (the parser then steps past the end of the text, or produces bytes that are not UTF-8),
+        or a document type declaration (entity definitions). */
+    bool hasUnsafeMarkup (const std::string& text)
+    {
+        const auto isHex = [] (char c) { return std::isxdigit (static_cast<unsigned char> (c)) != 0; };
+        const auto isDecimal = [] (char c) { return c >= '0' && c <= '9'; };
+
+        for (size_t i = 0; i < text.size(); ++i)
+        {
+            if (text.compare (i, 2, "<!") == 0 && ValueText::equalsIgnoringAsciiCase (text.substr (i, 9), "<!DOCTYPE"))
+                return true;
+
+            if (text[i] != '&' || i + 1 >= text.size() || text[i + 1] != '#')
+                continue;
+
+            size_t j = i + 2;
+            const bool hex = j < text.size() && (text[j] == 'x' || text[j] == 'X');
+            j += hex ? 1 : 0;
+
+            const size_t maxDigits = hex ? 8 : 12;
+            size_t digits = 0;
+            long long code = 0;
+
+            for (; j < text.size() && (hex ? isHex (text[j]) : isDecimal (text[j])); ++j, ++digits)
+                if (digits < maxDigits)
+                    code = code * (hex ? 16 : 10) + juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) text[j]);
+
+            const bool wellFormed = digits >= 1 && digits <= maxDigits && j < text.size() && text[j] == ';';
+            const bool character = code >= 1 && code <= 0x10ffff && ! (code >= 0xd800 && code <= 0xdfff);
+
+            if (! (wellFormed && character))
+                return true;
+        }
+
+        return false;
     }
 
     /** The version number with its dots removed, read like the C library's atoi (limited to
@@ -138,7 +178,12 @@ void TarskAudioProcessor::setStateInformation (const void* data, int sizeInBytes
 
     // Only the bytes present are read.
     const auto textLength = static_cast<size_t> (juce::jmin (sizeInBytes - 8, (int) declaredLength));
-    const auto text = decodeUtf8 (bytes + 8, textLength);
+    const auto utf8 = decodeUtf8 (bytes + 8, textLength);
+
+    if (hasUnsafeMarkup (utf8))
+        return;
+
+    const auto text = juce::String::fromUTF8 (utf8.data(), static_cast<int> (utf8.size()));
 
     if (text.isEmpty())
         return;

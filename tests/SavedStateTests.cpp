@@ -149,9 +149,21 @@ TEST_F (SavedState, RejectedBlocksChangeNothing)
     load (block ("not xml at all"));
     load (block (std::string (1, '\0') + good));      // text starts with a 0 byte
     load (block (element ("Version=\"1.2.0\" Mix=\"0.25\"", "OTHERSETTINGS")));
+    // Character references the framework's parser would step past the end of the text on, or
+    // turn into bytes that are not UTF-8 (found by fuzzing), and document type declarations.
+    load (block ("<NRVQ4300SETTINGS Version=\"1.2.0\" Mix=\"0.25&#Xc"));
+    load (block (element ("Version=\"1.2.0\" Mix=\"0.25&#xFFFFFFF;\"")));
+    load (block (element ("Version=\"1.2.0\" Mix=\"0.25&#;\"")));
+    load (block ("<!DOCTYPE s [<!ENTITY v \"0.25\">]>" + element ("Version=\"1.2.0\" Mix=\"&v;\"")));
     processor->setStateInformation (nullptr, 100);
 
     EXPECT_EQ (values (*processor), before);
+}
+
+TEST_F (SavedState, WellFormedCharacterReferencesStillRead)
+{
+    load (block (element ("Version=\"1.2.0\" Mix=\"0.&#50;&#x35;\"")));
+    EXPECT_EQ (value (kMix), 0.25f);
 }
 
 TEST_F (SavedState, ChildContentIsNeverParsed)
