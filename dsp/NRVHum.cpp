@@ -1,5 +1,6 @@
 #include "dsp/NRVHum.h"
 
+#include "dsp/BiquadDesign.h"
 #include "dsp/VectorOps.h"
 
 #include <cmath>
@@ -7,23 +8,6 @@
 
 namespace
 {
-    /** Rounds a coefficient designed in double to the float the biquad holds: the one place
-        each coefficient loses precision. */
-    inline float toFloat (double x) noexcept { return static_cast<float> (x); }
-
-    /** Builds the biquad's coefficient set from the five normalised floats directly, so no
-        further normalisation rounds them again. */
-    juce::IIRCoefficients makeCoefficients (double b0, double b1, double b2, double a1, double a2) noexcept
-    {
-        juce::IIRCoefficients result;
-        result.coefficients[0] = toFloat (b0);
-        result.coefficients[1] = toFloat (b1);
-        result.coefficients[2] = toFloat (b2);
-        result.coefficients[3] = toFloat (a1);
-        result.coefficients[4] = toFloat (a2);
-        return result;
-    }
-
     /** floor (u) for the phase sum. Inside the period (0 <= u < 1, all but one sample per
         period) the answer is 0 without the library call, which dominated the cost of the
         square wave; everything else, a wrap or a meaningless value, goes to std::floor. */
@@ -53,11 +37,8 @@ namespace
 //==============================================================================
 juce::IIRCoefficients HumChannel::makeHighPass (double sampleRate) noexcept
 {
-    const double k = std::tan (kPi * kHighPassFrequency / sampleRate);
-    const double kk = k * k;
-    const double c = 1.0 / (1.0 + kSqrt2 * k + kk);
-
-    return makeCoefficients (c, -2.0 * c, c, 2.0 * (kk - 1.0) * c, (1.0 - kSqrt2 * k + kk) * c);
+    // Butterworth: 1/Q = sqrt 2.
+    return BiquadDesign::highPass (std::tan (kPi * kHighPassFrequency / sampleRate), kSqrt2);
 }
 
 juce::IIRCoefficients HumChannel::makePeak (double sampleRate, double frequency, double q,
@@ -70,7 +51,7 @@ juce::IIRCoefficients HumChannel::makePeak (double sampleRate, double frequency,
 
     // Each term is divided by a0 rather than multiplied by 1 / a0: the two round differently
     // in the last bit, and these coefficients are defined by the division.
-    return makeCoefficients ((1.0 + alpha * amplitude) / a0,
+    return BiquadDesign::fromDoubles ((1.0 + alpha * amplitude) / a0,
                              b1,
                              (1.0 - alpha * amplitude) / a0,
                              b1,

@@ -1,5 +1,6 @@
 #include "dsp/OrvikQ4DynamicHiPass.h"
 
+#include "dsp/BiquadDesign.h"
 #include "dsp/SoftClip.h"
 
 #include <cmath>
@@ -27,37 +28,19 @@ namespace
     constexpr float kFlushLevel = 1.0e-8f;
 }
 
-void OrvikQ4DynamicHiPass::designHighPass (double piTimesFrequency, double inverseQ, double sampleRate,
-                                           float (&destination)[kNumCoefficients]) noexcept
-{
-    const double k = std::tan (piTimesFrequency / sampleRate);
-    const double kk = k * k;
-    const double c = 1.0 / (1.0 + k * inverseQ + kk);
-
-    destination[0] = toFloat (c);
-    destination[1] = toFloat (-2.0 * c);
-    destination[2] = toFloat (c);
-    destination[3] = toFloat (2.0 * (kk - 1.0) * c);
-    destination[4] = toFloat ((1.0 - k * inverseQ + kk) * c);
-}
-
 void OrvikQ4DynamicHiPass::init (double sampleRate)
 {
-    float lowLevel[kNumCoefficients], highLevel[kNumCoefficients];
-    designHighPass (kPiTimesLowLevelCorner, kLowLevelInverseQ, sampleRate, lowLevel);
-    designHighPass (kPiTimesHighLevelCorner, kHighLevelInverseQ, sampleRate, highLevel);
-
-    juce::IIRCoefficients initial;
+    const auto lowLevel = BiquadDesign::highPass (std::tan (kPiTimesLowLevelCorner / sampleRate), kLowLevelInverseQ);
+    const auto highLevel = BiquadDesign::highPass (std::tan (kPiTimesHighLevelCorner / sampleRate), kHighLevelInverseQ);
 
     for (int k = 0; k < kNumCoefficients; ++k)
     {
-        baseCoeffs[k] = lowLevel[k];
-        deltaCoeffs[k] = highLevel[k] - lowLevel[k];  // float subtraction
-        initial.coefficients[k] = lowLevel[k];
+        baseCoeffs[k] = lowLevel.coefficients[k];
+        deltaCoeffs[k] = highLevel.coefficients[k] - lowLevel.coefficients[k];  // float subtraction
     }
 
     // The framework's setter also marks the filter active.
-    filter.setCoefficients (initial);
+    filter.setCoefficients (lowLevel);
 
     envelopeCoeff = 1.0 - std::exp ((1.0 / sampleRate) / -kEnvelopeTime);
     envelopeKeep = 1.0 - envelopeCoeff;

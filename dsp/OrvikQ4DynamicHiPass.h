@@ -52,9 +52,4 @@ public:
 
     /** 1 - envelopeCoeff. */
     double envelopeKeep = 1.0;
-
-    /** Designs a 2nd-order high-pass (bilinear, pre-warped) from pi x corner frequency, 1/Q
-        and the sample rate, rounded to float: b0, b1, b2, a1, a2. */
-    static void designHighPass (double piTimesFrequency, double inverseQ, double sampleRate,
-                                float (&destination)[kNumCoefficients]) noexcept;
 };

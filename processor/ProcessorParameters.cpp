@@ -1,3 +1,4 @@
+#include "dsp/BiquadDesign.h"
 #include "processor/ParameterMapping.h"
 #include "processor/PluginProcessor.h"
 #include "processor/ValueText.h"
@@ -438,17 +439,10 @@ void TarskAudioProcessor::updateCompression() noexcept
         }
         else if (liveState.hpf == 1 || liveState.hpf == 2)
         {
-            // Second-order Butterworth high-pass, bilinear transform with pre-warping.
+            // Second-order Butterworth high-pass (1/Q = sqrt 2) at 100 or 300 Hz.
             const double piF = liveState.hpf == 1 ? 314.1592653589793 : 942.4777960769379;
-            const double k = std::tan (piF / compressor.getSampleRate());
-            const double c = 1.0 / (1.0 + juce::MathConstants<double>::sqrt2 * k + k * k);
-
-            juce::IIRCoefficients coefficients;
-            coefficients.coefficients[0] = static_cast<float> (c);
-            coefficients.coefficients[1] = static_cast<float> (-2.0 * c);
-            coefficients.coefficients[2] = static_cast<float> (c);
-            coefficients.coefficients[3] = static_cast<float> (2.0 * (k * k - 1.0) * c);
-            coefficients.coefficients[4] = static_cast<float> ((1.0 - juce::MathConstants<double>::sqrt2 * k + k * k) * c);
+            const auto coefficients = BiquadDesign::highPass (std::tan (piF / compressor.getSampleRate()),
+                                                             juce::MathConstants<double>::sqrt2);
 
             for (auto* channel : compressor.channels)
                 channel->sidechainFilter.setCoefficients (coefficients);

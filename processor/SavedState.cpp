@@ -22,11 +22,6 @@ namespace
     /** Saved states below this version stored Input and Output as internal gains. */
     constexpr int kFirstNormalisedGainVersion = 110;
 
-    juce::uint32 readLittleEndian32 (const char* bytes) noexcept
-    {
-        return juce::ByteOrder::littleEndianInt (bytes);
-    }
-
     /** The bytes as text, cut at the first 0 byte. Byte sequences that are not UTF-8 become '?':
         the framework's text handling walks a string by the lengths its lead bytes announce, so a
         malformed sequence would make it read past the end of the text. */
@@ -168,10 +163,10 @@ void TarskAudioProcessor::setStateInformation (const void* data, int sizeInBytes
 
     const auto* bytes = static_cast<const char*> (data);
 
-    if (readLittleEndian32 (bytes) != kStateMagic)
+    if (juce::ByteOrder::littleEndianInt (bytes) != kStateMagic)
         return;
 
-    const auto declaredLength = static_cast<juce::int32> (readLittleEndian32 (bytes + 4));
+    const auto declaredLength = static_cast<juce::int32> (juce::ByteOrder::littleEndianInt (bytes + 4));
 
     if (declaredLength < 1)
         return;
