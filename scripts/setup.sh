@@ -9,7 +9,7 @@ packages=(
     libxcursor-dev libxcomposite-dev libgl-dev libcurl4-gnutls-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth xfonts-base fonts-dejavu-core
 )
 
 missing=()
@@ -27,4 +27,4 @@ if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
