@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <numeric>
 
 using namespace dsptest;
 
@@ -107,18 +108,7 @@ TEST_F (CompressorTest, RatioRowsFollowTheThresholdScaleOnlyWhenChangedOrForced)
 TEST_F (CompressorTest, PreparationRebuildsEveryChannelAndSetsTheRatesLimits)
 {
     auto& c = *compressor;
-    c.hpfIndex = 2;
     c.prepareToPlay (48000.0, 2);
-    for (auto* ramp : { &c.ratioDivider, &c.thresholdVoltage, &c.biasVoltage, &c.attackResistance, &c.releaseResistance })
-        EXPECT_TRUE (ramp->steps == 4800 && ramp->current == ramp->target);
-    EXPECT_EQ (c.hpfIndex, 0);
-    ASSERT_EQ (c.channels.size(), 2);
-    for (auto* ch : c.channels)
-    {
-        EXPECT_TRUE (ch->attackNetwork.voltage == c.biasVoltage.target && ch->releaseNetwork.voltage == c.biasVoltage.target);
-        EXPECT_EQ (ch->sidechainFilter.mix.target, 0.0);  // the side chain starts unfiltered
-    }
-
     c.prepareToPlay (44100.0, 1);
     ASSERT_EQ (c.channels.size(), 1);
     EXPECT_NEAR (channel (0).outputStage.maxStep, 68.027, 1.0e-3);
@@ -133,73 +123,6 @@ TEST_F (CompressorTest, PreparationRebuildsEveryChannelAndSetsTheRatesLimits)
 }
 
 //==============================================================================
-TEST_F (CompressorTest, TheSolverTakesOneRoundInSilenceAndStopsAtItsWidthOrTwentyRounds)
-{
-    live.input.setTarget (1.0);
-    prepare (1);
-    for (int i = 0; i < 200; ++i)
-        processFrame ({ 3.0f * std::sin ((float) i * 0.2f) });
-    EXPECT_TRUE (channel (0).lastSolverRounds > 2 && channel (0).lastSolverRounds < 20) << channel (0).lastSolverRounds;
-
-    const double bias = compressor->biasVoltage.target, charged = std::abs (channel (0).attackNetwork.voltage - bias);
-    ASSERT_GT (charged, 0.1);
-    for (int i = 0; i < 2000; ++i)
-    {
-        ASSERT_EQ (processFrame ({ 0.0f })[0], 0.0f) << i;  // the output stage is back at 0 at once
-        ASSERT_EQ (channel (0).lastSolverRounds, 1) << i;
-    }
-    EXPECT_LT (std::abs (channel (0).attackNetwork.voltage - bias), 0.5 * charged);  // relaxing toward the bias
-
-    processFrame ({ 1.0e7f });  // twenty halvings cannot reach the width
-    EXPECT_EQ (channel (0).lastSolverRounds, 20);
-    // The solver saturates the drive at 16 V; the commit charges toward the full drive.
-    EXPECT_GT (channel (0).attackNetwork.voltage, compressor->thresholdVoltage.target + 16.0);
-}
-
-TEST_F (CompressorTest, TheSolvedGainMovesWithinThePerSampleLimits)
-{
-    live.input.setTarget (1.0);
-    prepare (1);
-    const auto& table = compressor->getGainTable();
-    bool fallLimitReached = false;
-
-    for (int i = 0; i < 2000; ++i)
-    {
-        const double previous = channel (0).lastGain;
-        processFrame ({ i < 100 ? 0.0f : 2.0f * std::sin ((float) i * 0.05f) });
-        if (channel (0).lastDetectorLevel < 1.0e-3)
-            continue;
-
-        const double gain = channel (0).lastLevel / channel (0).lastDetectorLevel;
-        const double lowest = std::max (previous / compressor->getMaxGainFallPerSample() - 5.0e-6, (double) table.front());
-        const double highest = std::min (previous * compressor->getMaxGainRisePerSample() + 5.0e-6, (double) table.back());
-        ASSERT_TRUE (gain >= lowest * (1.0 - 1.0e-12) && gain <= highest * (1.0 + 1.0e-12)) << i;
-        fallLimitReached = fallLimitReached || gain < lowest * (1.0 + 1.0e-4);
-    }
-    EXPECT_TRUE (fallLimitReached);
-}
-
-//==============================================================================
-TEST_F (CompressorTest, TheStereoLinkBlendsTheDetectorsOnlyWhenSwitchedOn)
-{
-    prepare (2);  // link amount 0.5, switch off
-    processFrame ({ 1.0f, 0.0f });
-    EXPECT_TRUE (channel (0).lastDetectorLevel > 0.0 && channel (1).lastDetectorLevel == 0.0);
-
-    live.linkOn.setTarget (1.0);
-    live.stereoLink.setTarget (1.0);
-    settle (*compressor, live, 48000.0);
-    processFrame ({ 1.0f, 0.0f });
-    EXPECT_GT (channel (1).lastDetectorLevel, 0.0);
-    EXPECT_EQ (channel (1).lastDetectorLevel, channel (0).lastDetectorLevel);
-
-    prepare (1);  // a mono channel is its own mean: linked or not, it sounds the same
-    ProgramState unlinkedLive;
-    auto unlinked = prepared (unlinkedLive, 1);
-    for (int i = 0; i < 3000; ++i)
-        ASSERT_EQ (processFrame ({ programmeAt (0, i) }), ::processFrame (*unlinked, { programmeAt (0, i) })) << i;
-}
-
 TEST_F (CompressorTest, MixAtZeroReturnsTheInputWhileTheCircuitRuns)
 {
     live.mix.setTarget (0.0);
@@ -210,17 +133,8 @@ TEST_F (CompressorTest, MixAtZeroReturnsTheInputWhileTheCircuitRuns)
     EXPECT_NE (channel (0).attackNetwork.voltage, rest);
 }
 
-TEST_F (CompressorTest, EveryBlockResetsMinGainAndAdvancesTheSettingsEvenWithoutChannels)
+TEST_F (CompressorTest, BlocksAdvanceTheSettingsEvenWithoutChannels)
 {
-    prepare (1);
-    Channels block { Block (256) };
-    for (size_t i = 0; i < 256; ++i)
-        block[0][i] = 2.5f * std::sin ((float) i * 0.2f);
-    compressor->processSamples (pointersTo (block).data(), 256);
-    EXPECT_LT (channel (0).minGain, 22.0);  // the smallest committed gain; exact values: see the golden test
-    compressor->processSamples (nullptr, 0);
-    EXPECT_EQ (channel (0).minGain, 22.25);
-
     prepare (0);
     live.mix.setTarget (0.5);
     compressor->setRatio (2, false);
@@ -298,12 +212,12 @@ TEST_P (CompressorGoldenTest, MatchesAStraightStatementOfTheCircuitBitForBit)
         for (int i = 0; i < length; ++i)
             ours[(size_t) c][(size_t) i] = programmeAt (c, i);
     Channels expected = ours;
-    const int blockSizes[] = { 512, 1, 37, 480, 1024, 7, 333 };
+    const int blockSizes[] = { 512, 1, 37, 480, 0, 1024, 7, 333 };  // an empty block too: it resets minGain
     juce::ScopedNoDenormals noDenormals;  // the production loop sets it; compare like with like
 
     for (int start = 0, b = 0, n = 0; start < length; start += n)
     {
-        n = std::min (blockSizes[b++ % 7], length - start);
+        n = std::min (blockSizes[b++ % 8], length - start);
         applyChanges (start, start + n, compressor, live);
         applyChanges (start, start + n, straight, referenceLive);
         auto a = pointersTo (ours), e = pointersTo (expected);
@@ -323,7 +237,12 @@ TEST_P (CompressorGoldenTest, MatchesAStraightStatementOfTheCircuitBitForBit)
         EXPECT_EQ (compressor.channels[(int) c]->attackNetwork.voltage, straight.channels[c]->attackNetwork.voltage);
     }
 
-    // The programme reached both stopping rules and the drive limit.
+    // The solver took as many rounds in all as the statement's (the stopping rules shape the
+    // cost, not always the samples); the programme reached both rules and the drive limit.
+    std::uint64_t rounds = 0;
+    for (auto* ch : compressor.channels)
+        rounds += ch->solverRounds;
+    EXPECT_EQ (rounds, (std::uint64_t) std::accumulate (straight.rounds.begin(), straight.rounds.end(), 0L));
     EXPECT_GT (straight.rounds[0], straight.rounds[1]);
     EXPECT_GT (straight.rounds[19], 0);
     EXPECT_TRUE (straight.saturatedDrive);

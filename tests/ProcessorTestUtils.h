@@ -25,6 +25,14 @@ namespace OrvikQ4::test
         processor.prepareToPlay (sampleRate, blockSize);
     }
 
+    inline juce::AudioProcessor::BusesLayout layout (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
+    {
+        juce::AudioProcessor::BusesLayout l;
+        l.inputBuses.add (in);
+        l.outputBuses.add (out);
+        return l;
+    }
+
     inline juce::AudioProcessorParameter& parameter (TarskAudioProcessor& processor, int index)
     {
         return *processor.getParameters()[index];

@@ -1,55 +1,29 @@
 // The built plug-in modules, loaded through the framework's own hosting as a DAW would load
 // them: identity, channel layouts, parameters, programs and saved state as a host sees them.
 
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "../ProcessorTestUtils.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
+
+using OrvikQ4::test::layout;
 
 namespace
 {
-    const char* const kParameterNames[] = {
-        "Input", "Output", "Attack", "Release", "Mix", "Ratio", "SC High Pass Filter",
-        "Continuous Attack", "Continuous Release", "Stereo Link", "Bypass", "Continuous ON",
-        "Link ON", "Analog ON"
-    };
-
-    const char* const kProgramNames[] = {
-        "Default", "BASS GUITAR- Clean", "BASS GUITAR- Dist", "DRUMS- Parallel Compression",
-        "DRUMS- Room Ala Hallorn", "DRUMS- Snappy Snare", "MIX- Master Mix", "MIX- Pumpy Drum Bus",
-        "VOCALS- Basic", "VOCALS- Rock All In", "VOCALS- Smooth"
-    };
-
-    juce::AudioProcessor::BusesLayout layout (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
-    {
-        juce::AudioProcessor::BusesLayout l;
-        l.inputBuses.add (in);
-        l.outputBuses.add (out);
-        return l;
-    }
-
-    /** Prepares for a channel count and runs a sine through the instance. */
+    /** Prepares for a channel count and runs blocks of a tone through the instance. */
     bool processesFiniteAudio (juce::AudioPluginInstance& instance, int channels)
     {
         instance.setPlayConfigDetails (channels, channels, 48000.0, 512);
         instance.prepareToPlay (48000.0, 512);
-        juce::AudioBuffer<float> buffer (channels, 512);
         juce::MidiBuffer midi;
         bool finite = true;
 
-        for (int block = 0; block < 20; ++block)
+        for (long block = 0; block < 20; ++block)
         {
-            for (int c = 0; c < channels; ++c)
-                for (int i = 0; i < 512; ++i)
-                    buffer.setSample (c, i, 0.3f * std::sin (0.05f * (float) (block * 512 + i)));
-
+            auto buffer = OrvikQ4::test::tone (512, block * 512, channels);
             instance.processBlock (buffer, midi);
-
-            for (int c = 0; c < channels; ++c)
-                for (int i = 0; i < 512; ++i)
-                    finite = finite && std::isfinite (buffer.getSample (c, i));
+            finite = finite && OrvikQ4::test::allFinite (buffer);
         }
 
         instance.releaseResources();
@@ -128,52 +102,36 @@ TEST_P (Hosted, IdentityLayoutsAndProcessing)
     EXPECT_TRUE (description.category.contains ("Dynamics")) << description.category;
     EXPECT_TRUE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
     EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));
-    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::mono())));
     ASSERT_TRUE (plugin->setBusesLayout (layout (Set::mono(), Set::mono())));
     EXPECT_TRUE (processesFiniteAudio (*plugin, 1));
 }
 
+// What a host sees of each kind, once: the rules behind the texts, parsing, steps and programs
+// are the unit tests' subject (ParameterTests, SavedStateTests).
 TEST_P (Hosted, ParameterNamesStepsTextsAndParsing)
 {
     ASSERT_EQ (plugin->getParameters().size(), isVST3() ? 16 : 14);
+    EXPECT_EQ (param (6).getName (100), "SC High Pass Filter");  // longer than a VST 2.4 name field
+    EXPECT_FLOAT_EQ (param (13).getValue(), 1.0f);                // Analog ON by default
 
-    for (int i = 0; i < 14; ++i)
-        EXPECT_EQ (param (i).getName (100), kParameterNames[i]);
-
-    EXPECT_FLOAT_EQ (param (2).getValue(), 1.0f);   // Attack "Slow"
-    EXPECT_FLOAT_EQ (param (13).getValue(), 1.0f);  // Analog ON
-
-    // A VST 2.4 host can only ask for the text of the present value.
-    struct Case { int index; float value; const char* text; };
-    for (auto c : { Case { 0, 0.3f, "3.0" }, Case { 9, 0.5f, "50%" }, Case { 2, 0.5f, "Medium" },
-                    Case { 5, 1.0f, "100:1" }, Case { 6, 1.0f, "300Hz" }, Case { 10, 1.0f, "Byp" } })
-    {
-        param (c.index).setValue (c.value);
-        EXPECT_EQ (param (c.index).getCurrentValueAsText(), c.text) << kParameterNames[c.index];
-    }
+    param (6).setValue (1.0f);  // a VST 2.4 host can only ask for the text of the present value
+    EXPECT_EQ (param (6).getCurrentValueAsText(), "300Hz");
 
     if (! isVST3())
         return;  // nor does it learn step counts, defaults or parsing
 
-    for (int i : { 2, 3, 5, 6 })
-        EXPECT_EQ (param (i).getNumSteps(), 3) << kParameterNames[i];
-
-    for (int i : { 10, 11, 12, 13 })
-        EXPECT_EQ (param (i).getNumSteps(), 2) << kParameterNames[i];
-
-    EXPECT_EQ (param (4).getNumSteps(), juce::AudioProcessor::getDefaultNumParameterSteps());
+    EXPECT_EQ (param (5).getNumSteps(), 3);   // Ratio
+    EXPECT_EQ (param (12).getNumSteps(), 2);  // Link ON
     EXPECT_FLOAT_EQ (param (0).getDefaultValue(), 0.3f);
     EXPECT_FLOAT_EQ (param (9).getValueForText ("75%"), 0.75f);
-    EXPECT_FLOAT_EQ (param (3).getValueForText ("slow"), 1.0f);
-    EXPECT_FLOAT_EQ (param (12).getValueForText ("On"), 1.0f);
 }
 
 TEST_P (Hosted, ListsAndSelectsFactoryPrograms)
 {
     ASSERT_EQ (plugin->getNumPrograms(), 11);
-
-    for (int i = 0; i < 11; ++i)  // VST 2.4 program names hold 24 characters
-        EXPECT_EQ (plugin->getProgramName (i), juce::String (kProgramNames[i]).substring (0, isVST3() ? 100 : 24));
+    EXPECT_EQ (plugin->getProgramName (10), "VOCALS- Smooth");
+    // VST 2.4 program names hold 24 characters.
+    EXPECT_EQ (plugin->getProgramName (3), isVST3() ? "DRUMS- Parallel Compression" : "DRUMS- Parallel Compress");
 
     plugin->setCurrentProgram (7);
     EXPECT_EQ (plugin->getCurrentProgram(), 7);
@@ -182,7 +140,6 @@ TEST_P (Hosted, ListsAndSelectsFactoryPrograms)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
 
     EXPECT_FLOAT_EQ (param (12).getValue(), 1.0f);  // Link ON
-    EXPECT_FLOAT_EQ (param (5).getValue(), 0.5f);   // Ratio 12:1
     EXPECT_FLOAT_EQ (param (4).getValue(), 0.8880000114440918f);
 }
 
@@ -200,7 +157,7 @@ TEST_P (Hosted, SavedStateRoundTripsThroughTheHost)
     second->setStateInformation (state.getData(), (int) state.getSize());
 
     for (int i = 0; i < 14; ++i)
-        EXPECT_FLOAT_EQ (second->getParameters()[i]->getValue(), param (i).getValue()) << kParameterNames[i];
+        EXPECT_FLOAT_EQ (second->getParameters()[i]->getValue(), param (i).getValue()) << "parameter " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, Hosted, ::testing::Values (true, false),

@@ -80,23 +80,15 @@ TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
     std::atomic<long> blocks { 0 }, nonFinite { 0 };
     std::vector<std::thread> threads;
 
-    // The audio thread: drums-like decaying noise bursts, loud enough to keep the compressor working.
+    // The audio thread: a tone loud enough to keep the compressor working; the buffer is made
+    // before the accounted part.
     threads.emplace_back ([&]
     {
-        juce::AudioBuffer<float> buffer (2, 512);
         juce::MidiBuffer midi;
-        std::mt19937 random (1);
-        std::uniform_real_distribution<float> noise (-1.0f, 1.0f);
 
-        for (long position = 0; running.load();)
+        for (long k = 0; running.load(); ++k)
         {
-            for (int i = 0; i < 512; ++i, ++position)
-            {
-                const float sample = 0.25f * std::exp (-static_cast<float> (position % 12000) / 1500.0f) * noise (random);
-                buffer.setSample (0, i, sample);
-                buffer.setSample (1, i, 0.8f * sample);
-            }
-
+            auto buffer = tone (512, k * 512, 2, 1.0f);
             onAudioThread = true;
 
             if (blocks.load() % 7 == 3)
