@@ -275,11 +275,11 @@ def knob_scale(cr, name, labels):
         cr.line_to(cx + sx * r1, cy + sy * r1)
         cr.stroke()
         if major:
-            size = 6.6
-            w = text_width(cr, text, size, bold=False, family=SANS_NARROW)
+            size = 6.3
+            w = text_width(cr, text, size, bold=True, family=SANS_NARROW)
             # Pull wide figures in along the radius so their outer edge sits on a circle.
             r = SCALE_TEXT_R + abs(sx) * (w / 2 - 1.8)
-            draw_text(cr, text, cx + sx * r, cy + sy * r, size, INK_DIM, bold=False,
+            draw_text(cr, text, cx + sx * r, cy + sy * r, size, INK_DIM, bold=True,
                       valign="middle")
     # The arc joining the ticks.
     rgb(cr, INK_DIM, 0.45)
@@ -317,7 +317,7 @@ def switch_legends(cr, x, y, texts, tx, align):
     """Position legends for a switch at (x, y): texts for top, middle, bottom."""
     ys = (y + SW_TIP_TOP, y + SW_CY, y + SW_TIP_BOTTOM)
     for t, ly in zip(texts, ys):
-        draw_text(cr, t, tx, ly, 6.8, INK_DIM, align=align, bold=False, valign="middle")
+        draw_text(cr, t, tx, ly, 6.5, INK_DIM, align=align, bold=True, valign="middle")
 
 
 def legend_dash(cr, x0, x1, y):
@@ -397,8 +397,8 @@ def draw_plate(cr, legends=True):
     cr.stroke()
     for k, y in enumerate(METER_YS):
         led_socket(cr, METER_X, y, "green" if k < 14 else "yellow")
-        draw_text(cr, str(k + 1), METER_X + LED_SIZE + 2.5, y + LED_SIZE / 2.0, 6.0,
-                  INK_DIM, align="left", bold=False, valign="middle")
+        draw_text(cr, str(k + 1), METER_X + LED_SIZE + 2.5, y + LED_SIZE / 2.0, 5.9,
+                  INK_DIM, align="left", bold=True, valign="middle")
     draw_text(cr, "GR dB", METER_X + LED_SIZE / 2.0 + 5, METER_YS[0] - 3.0, 5.8, INK,
               spacing=0.3)
     led_socket(cr, IN_LED[0], IN_LED[1], "green")
@@ -605,7 +605,6 @@ def draw_lever(tip_y):
         circle(cr, cx, cy, 4.4)
         cr.fill()
         return s
-    direction = 1 if tip_y > cy else -1
     # Shadow of the bat on the plate, falling down and right.
     cr.save()
     cr.translate(1.3, 1.8)
