@@ -59,8 +59,6 @@ public:
     static bool isMeterLedLit (int k, double gainReductionDb) noexcept { return gainReductionDb <= -static_cast<double> (k); }
 
 private:
-    friend class TarskAudioProcessorEditor;
-
     enum TimerId
     {
         kControlRefreshTimer = 0,
