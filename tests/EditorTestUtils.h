@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MessageLoop.h"
 #include "ProcessorTestUtils.h"
 #include "ui/TarskUI.h"
 
@@ -9,25 +10,8 @@
 #include <mutex>
 #include <vector>
 
-namespace juce
-{
-    // The framework's own step of its message loop (the loop that runs timers and async calls);
-    // usable whether or not modal loops are compiled in.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
-
 namespace OrvikQ4::test
 {
-    /** Runs the message loop on this (the message) thread for a while. */
-    inline void runMessageLoop (int milliseconds)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-    }
-
     /** The editor as a host opens it, with its panel. */
     struct OpenEditor
     {

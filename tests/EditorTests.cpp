@@ -225,12 +225,12 @@ TEST_F (EditorTest, PollsOnlyWhileShownAndRefreshesAtOnceWhenShownAgain)
 {
     auto* mix = ui->child<juce::Slider> (kMixKnob);
     setParameter (kMix, 0.25f);
-    runMessageLoop (250);
+    runMessageLoopFor (250);
     EXPECT_EQ (mix->getValue(), 0.25);
 
     ui->panel->setVisible (false);
     setParameter (kMix, 0.75f);
-    runMessageLoop (250);
+    runMessageLoopFor (250);
     EXPECT_EQ (mix->getValue(), 0.25);
 
     ui->panel->setVisible (true);

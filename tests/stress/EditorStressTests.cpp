@@ -72,7 +72,7 @@ TEST (ConcurrencyStress, OpenEditorRacesTheAudioAndHostThreadsSafely)
 
             ui.editor->setControlHighlight ({ round % kNumParameters, round % 2 == 0, juce::Colours::red });
             (void) ui.panel->createComponentSnapshot (ui.panel->getLocalBounds());
-            runMessageLoop (25);
+            runMessageLoopFor (25);
         }
     }
 

@@ -30,7 +30,7 @@ namespace
             ui->editor->setTopLeftPosition (40, 40);
             ui->editor->addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar | juce::ComponentPeer::windowHasDropShadow);
             ui->editor->setVisible (true);
-            runMessageLoop (600);
+            runMessageLoopFor (600);
         }
 
         // Runs xdotool with the panel's coordinates turned into screen ones, keeping the
@@ -54,9 +54,9 @@ namespace
             ASSERT_TRUE (process.start (args));
 
             while (process.isRunning())
-                runMessageLoop (10);
+                runMessageLoopFor (10);
 
-            runMessageLoop (700);
+            runMessageLoopFor (700);
         }
 
         std::unique_ptr<TarskAudioProcessor> processor;
