@@ -1,6 +1,4 @@
-#include "DspTestUtils.h"
 #include "ProcessorTestUtils.h"
-#include "ReferenceCompressor.h"
 
 #include <gtest/gtest.h>
 
@@ -220,89 +218,6 @@ TEST_F (SignalChain, NonFiniteInputRecoversToFiniteOutput)
     EXPECT_TRUE (runTone (6, 30));
     EXPECT_TRUE (std::isfinite (processor->getGainReductionDb()));
 }
-
-//==============================================================================
-// With the analog colour off the chain is: drive, the compressor, the inverse drive, and no
-// clip (the loud stretch drives the dry share of the Mix past the clip level of 16). The
-// expected output comes from the plain circuit statement, set up by hand from the settings'
-// definitions (gain mapping, stepped resistances, ratio row at the processor's threshold scale,
-// side-chain high-pass).
-class SignalChainGolden : public ::testing::TestWithParam<int> {};
-
-TEST_P (SignalChainGolden, AnalogOffChainIsDriveCompressorAndInverseDrive)
-{
-    constexpr double rate = 48000.0;
-    const float inputKnob = 0.8f;
-    const int numChannels = GetParam();
-
-    auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
-    for (auto [index, value] : { std::pair (kAnalogOn, 0.0f), { kInput, inputKnob }, { kRatio, 0.5f }, { kAttack, 0.0f },
-                                 { kHPF, 0.5f } })
-        parameter (*processor, index).setValue (value);
-    prepare (*processor, rate, 256, numChannels);
-
-    ProgramState live;
-    const double v = inputKnob;
-    live.input.setTarget (std::min (std::max (2.125 * v - 1.125, 0.25 * v), v));
-
-    // The settings were changed before preparation: the capacitors start at their bias and the
-    // side chain is filtered from the first sample.
-    reference::Compressor straight (&live);
-    straight.thresholdScale = 0.544;
-    straight.attackResistance.setTarget (467.73);
-    straight.releaseResistance.setTarget (255000.0);
-    straight.setRatio (1, true);
-    straight.prepareToPlay (rate, numChannels);
-    const auto filters = [&straight] (auto&& fn) { for (auto& ch : straight.channels) fn (ch->sidechainFilter); };
-    filters ([] (auto& f) { f.setCoefficients (dsptest::highPass (100.0, rate)); });
-    dsptest::settle (straight, live, rate);
-
-    juce::MidiBuffer midi;
-    juce::ScopedNoDenormals noDenormals;
-
-    for (long k = 0; k < 120; ++k)
-    {
-        if (k == 30)  // a new corner glides in both
-        {
-            parameter (*processor, kHPF).setValue (1.0f);
-            filters ([] (auto& f) { f.setCoefficients (dsptest::highPass (300.0, rate)); });
-        }
-        if (k == 40)  // a Mix change mid-glide ramps in both and leaves the glide alone
-        {
-            parameter (*processor, kMix).setValue (0.6f);
-            live.mix.setTarget (0.6f);
-        }
-        if (k == 50)  // the VST3 wrapper releases between uses that go on without a new preparation
-            processor->releaseResources();
-        if (k == 60)  // ratio 100:1 and the slow release ramp in both
-        {
-            parameter (*processor, kRatio).setValue (1.0f);
-            parameter (*processor, kRelease).setValue (1.0f);
-            straight.setRatio (2, false);
-            straight.releaseResistance.setTarget (4590000.0);
-        }
-        if (k == 75)  // the high-pass fades out while the compressor works
-        {
-            parameter (*processor, kHPF).setValue (0.0f);
-            filters ([] (auto& f) { f.mix.setTarget (0.0); });
-        }
-
-        // The loud stretch comes last: after it the slow release holds the gain down for long.
-        auto actual = tone (256, k * 256, numChannels, k < 100 ? 0.5f : (k < 110 ? 8.0f : 0.05f));
-        auto expected = actual;
-        processor->processBlock (actual, midi);
-
-        expected.applyGain (static_cast<float> (7.65));
-        straight.processSamples (const_cast<float**> (expected.getArrayOfWritePointers()), 256);
-        expected.applyGain (static_cast<float> (1.0 / 7.65));
-
-        ASSERT_TRUE (sameSamples (actual, expected)) << "block " << k;
-    }
-
-    EXPECT_LT (processor->getGainReductionDb(), -3.0);  // the compressor really worked
-}
-
-INSTANTIATE_TEST_SUITE_P (ChannelCounts, SignalChainGolden, ::testing::Values (1, 2));
 
 //==============================================================================
 TEST (NoiseSource, FollowsTheCLibrarySequenceOfAnUnseededProcess)
