@@ -3,7 +3,7 @@
 #include "dsp/NRVEffect.h"
 #include "dsp/RampedValue.h"
 #include "dsp/SmoothedFilter.h"
-#include "processor/ProgramState.h"
+#include "dsp/ProgramState.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processor/ProgramState.h"
+#include "dsp/ProgramState.h"
 
 namespace OrvikQ4
 {

@@ -4,7 +4,7 @@
 #include "dsp/OrvikQ4Compression.h"
 #include "dsp/OrvikQ4Transfo.h"
 #include "processor/NoiseSource.h"
-#include "processor/ProgramState.h"
+#include "dsp/ProgramState.h"
 #include "processor/SettingsQueue.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
