@@ -56,8 +56,14 @@ TEST_F (Parameters, SetValueStoresTheInternalFormAndGetValueReportsItBack)
     }
 }
 
-TEST_F (Parameters, IndicesOutsideTheTableGiveNeutralAnswers)
+TEST_F (Parameters, NamesAreFullAndIndicesOutsideTheTableGiveNeutralAnswers)
 {
+    juce::StringArray names;
+    for (int i = 0; i < kNumParameters; ++i)
+        names.add (param (i).getName (4));  // whatever length is asked for
+    EXPECT_EQ (names.joinIntoString (","), "Input,Output,Attack,Release,Mix,Ratio,SC High Pass Filter,Continuous Attack,"
+                                           "Continuous Release,Stereo Link,Bypass,Continuous ON,Link ON,Analog ON");
+
     EXPECT_EQ (TarskAudioProcessor::getParameterShortName (14), "");
     EXPECT_EQ (TarskAudioProcessor::getParameterShortName (-1), "");
     EXPECT_EQ (processor->parameterGetText (14, 0.5f, 10), "");
