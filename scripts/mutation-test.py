@@ -110,7 +110,7 @@ def main():
                 outcome, detail = "build", "does not build"
             else:
                 code = run(test_cmd, log, 600)
-                failed = sorted({l.split()[3] for l in open(log) if l.startswith("[  FAILED  ]") and len(l.split()) > 3
+                failed = sorted({l.split()[3].rstrip(",") for l in open(log) if l.startswith("[  FAILED  ]") and len(l.split()) > 3
                                  and "." in l.split()[3]})
                 if code == 0:
                     outcome, detail = "survived", "SURVIVED"
