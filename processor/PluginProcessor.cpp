@@ -1,5 +1,6 @@
 #include "processor/PluginProcessor.h"
 #include "processor/ParameterMapping.h"
+#include "ui/PluginEditor.h"
 
 namespace OrvikQ4
 {
@@ -74,7 +75,7 @@ bool TarskAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) co
 //==============================================================================
 juce::AudioProcessorEditor* TarskAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new TarskAudioProcessorEditor (*this);
 }
 
 bool TarskAudioProcessor::hasEditor() const
