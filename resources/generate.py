@@ -68,7 +68,7 @@ SW_TIP_TOP, SW_TIP_BOTTOM = 6.5, 40.5
 PLATE_TOP = (0.185, 0.190, 0.200)
 PLATE_BOTTOM = (0.140, 0.143, 0.150)
 INK = (0.925, 0.905, 0.860)          # printed legends
-INK_DIM = (0.700, 0.690, 0.660)      # scale figures
+INK_DIM = (0.765, 0.755, 0.725)      # scale figures and position legends
 ACCENT = (0.910, 0.560, 0.160)       # model name, pointer accents
 LED_COLOURS = {
     "green": ((0.55, 1.00, 0.45), (0.20, 0.85, 0.20), (0.07, 0.16, 0.07)),
@@ -275,11 +275,11 @@ def knob_scale(cr, name, labels):
         cr.line_to(cx + sx * r1, cy + sy * r1)
         cr.stroke()
         if major:
-            size = 6.6
-            w = text_width(cr, text, size, bold=False, family=SANS_NARROW)
+            size = 6.3
+            w = text_width(cr, text, size, bold=True, family=SANS_NARROW)
             # Pull wide figures in along the radius so their outer edge sits on a circle.
             r = SCALE_TEXT_R + abs(sx) * (w / 2 - 1.8)
-            draw_text(cr, text, cx + sx * r, cy + sy * r, size, INK_DIM, bold=False,
+            draw_text(cr, text, cx + sx * r, cy + sy * r, size, INK_DIM, bold=True,
                       valign="middle")
     # The arc joining the ticks.
     rgb(cr, INK_DIM, 0.45)
@@ -317,7 +317,7 @@ def switch_legends(cr, x, y, texts, tx, align):
     """Position legends for a switch at (x, y): texts for top, middle, bottom."""
     ys = (y + SW_TIP_TOP, y + SW_CY, y + SW_TIP_BOTTOM)
     for t, ly in zip(texts, ys):
-        draw_text(cr, t, tx, ly, 6.3, INK_DIM, align=align, bold=False, valign="middle")
+        draw_text(cr, t, tx, ly, 6.5, INK_DIM, align=align, bold=True, valign="middle")
 
 
 def legend_dash(cr, x0, x1, y):
@@ -353,7 +353,11 @@ def draw_plate(cr, legends=True):
         cr.line_to(x1, 17.8)
     cr.stroke()
     draw_text(cr, "STEREO COMPRESSOR", 225, 20.5, 6.2, INK_DIM, spacing=1.3)
-    draw_text(cr, "ORVIK", 225, 41.5, 15.0, INK, family=SANS, bold=True, spacing=3.2)
+    # The maker's mark: the O drawn as a knob, as in the About card's logo.
+    word_w = text_width(cr, "RVIK", 15.0, True, SANS, 2.6)
+    left = 225 - (15.0 + 3.0 + word_w) / 2
+    orvik_mark(cr, left + 7.5, 36.2, 8.0, INK, ACCENT)
+    draw_text(cr, "RVIK", left + 18.0, 41.5, 15.0, INK, align="left", family=SANS, spacing=2.6)
 
     # Knobs: labels above, scales around.
     ten = [str(i) for i in range(11)]
@@ -393,8 +397,8 @@ def draw_plate(cr, legends=True):
     cr.stroke()
     for k, y in enumerate(METER_YS):
         led_socket(cr, METER_X, y, "green" if k < 14 else "yellow")
-        draw_text(cr, str(k + 1), METER_X + LED_SIZE + 2.5, y + LED_SIZE / 2.0, 6.0,
-                  INK_DIM, align="left", bold=False, valign="middle")
+        draw_text(cr, str(k + 1), METER_X + LED_SIZE + 2.5, y + LED_SIZE / 2.0, 5.9,
+                  INK_DIM, align="left", bold=True, valign="middle")
     draw_text(cr, "GR dB", METER_X + LED_SIZE / 2.0 + 5, METER_YS[0] - 3.0, 5.8, INK,
               spacing=0.3)
     led_socket(cr, IN_LED[0], IN_LED[1], "green")
@@ -601,7 +605,6 @@ def draw_lever(tip_y):
         circle(cr, cx, cy, 4.4)
         cr.fill()
         return s
-    direction = 1 if tip_y > cy else -1
     # Shadow of the bat on the plate, falling down and right.
     cr.save()
     cr.translate(1.3, 1.8)
@@ -741,7 +744,7 @@ def draw_about_background():
     # The card is clipped to corners of 20 pixels; outside them the picture is transparent.
     rounded_rect(cr, 0, 0, w, h, 20)
     cr.clip()
-    cr.set_source(linear(0, 0, 0, h, [(0, 0.205, 0.210, 0.222, 1), (1, 0.115, 0.118, 0.125, 1)]))
+    cr.set_source(linear(0, 0, 0, h, [(0, 0.255, 0.260, 0.272, 1), (1, 0.150, 0.153, 0.160, 1)]))
     cr.paint()
     grain = noise_surface(w * 2, h * 2, 41, 26)
     cr.save()
@@ -772,7 +775,7 @@ def draw_about_background():
     cr.arc(cx, cy, 49, math.radians(-90 - KNOB_SWEEP_DEG), math.radians(-90 + KNOB_SWEEP_DEG))
     cr.stroke()
     # Inner edge so the card reads as a raised panel inside its rounded clip.
-    cr.set_source_rgba(1, 1, 1, 0.10)
+    cr.set_source(linear(0, 0, 0, h, [(0, 1, 1, 1, 0.28), (1, 1, 1, 1, 0.08)]))
     cr.set_line_width(1.0)
     rounded_rect(cr, 0.5, 0.5, w - 1, h - 1, 20)
     cr.stroke()
@@ -806,7 +809,7 @@ def draw_nrv_logo():
     cr = new_context(s, 2.0)
     norrhaven_mark(cr, 15.0, 18.0, 12.0, INK)
     draw_text(cr, "NORRHAVEN", 31.0, 20.5, 8.4, INK, align="left", family=SANS, spacing=0.35)
-    draw_text(cr, "AUDIO SOFTWARE", 31.3, 28.6, 5.0, INK_DIM, align="left", spacing=1.05)
+    draw_text(cr, "AUDIO SOFTWARE", 31.3, 28.9, 5.6, INK_DIM, align="left", spacing=0.55)
     return s
 
 
@@ -1029,13 +1032,13 @@ def contact_sheet(imgs):
             cr.fill()
             cls = "Orvik%sButton_%sButton%s" % (name.capitalize(), name, "On" if on else "Off")
             paint_scaled(cr, imgs[cls], bx + 2, by + 2, 120, 120)
-    caption("LEDs (stored size, over a socket)", x0, 640)
+    caption("LEDs (stored)", x0, 640)
     for i, name in enumerate(("greenLed", "yellowLed")):
         cr.set_source_rgb(0.16, 0.165, 0.175)
         cr.rectangle(x0 + i * 50, 648, 44, 44)
         cr.fill()
         paint_scaled(cr, imgs["TarskUI_" + name], x0 + i * 50 + 5, 653, 34, 34)
-    caption("toolbar logo / pressed, menu / pressed", x0 + 120, 630)
+    caption("toolbar logo / pressed, menu / pressed", x0 + 120, 640)
     paint_scaled(cr, imgs["QZBar_qzbar_nhlogo"], x0 + 120, 648, 228, 48)
     paint_scaled(cr, imgs["QZBar_qzbar_nhlogo_on"], x0 + 120, 700, 228, 48)
     paint_scaled(cr, imgs["QZBar_qzbar_menu"], x0 + 360, 648, 48, 48)

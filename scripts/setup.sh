@@ -9,7 +9,7 @@ packages=(
     libxcursor-dev libxcomposite-dev libgl-dev libcurl4-gnutls-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth xfonts-base fonts-dejavu-core
+    xvfb xauth xfonts-base fonts-dejavu-core xdotool
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/RampedValue.h"
-#include "processor/ProgramState.h"
+#include "dsp/ProgramState.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 

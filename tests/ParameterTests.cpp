@@ -58,16 +58,14 @@ TEST_F (Parameters, SetValueStoresTheInternalFormAndGetValueReportsItBack)
 
 TEST_F (Parameters, NamesAreFullAndIndicesOutsideTheTableGiveNeutralAnswers)
 {
-    // Whatever length is asked for; the short names are the saved state's attribute names.
-    const char* const names[] = { "Input", "Output", "Attack", "Release", "Mix", "Ratio", "SC High Pass Filter",
-                                  "Continuous Attack", "Continuous Release", "Stereo Link", "Bypass", "Continuous ON",
-                                  "Link ON", "Analog ON" };
+    juce::StringArray names;
     for (int i = 0; i < kNumParameters; ++i)
-        EXPECT_EQ (param (i).getName (4), names[i]);
+        names.add (param (i).getName (4));  // whatever length is asked for
+    EXPECT_EQ (names.joinIntoString (","), "Input,Output,Attack,Release,Mix,Ratio,SC High Pass Filter,Continuous Attack,"
+                                           "Continuous Release,Stereo Link,Bypass,Continuous ON,Link ON,Analog ON");
 
     EXPECT_EQ (TarskAudioProcessor::getParameterShortName (14), "");
     EXPECT_EQ (TarskAudioProcessor::getParameterShortName (-1), "");
-
     EXPECT_EQ (processor->parameterGetText (14, 0.5f, 10), "");
     EXPECT_EQ (processor->parameterGetText (-1, 0.5f, 10), "");
     EXPECT_EQ (processor->parameterGetValueForText (99, "5"), 0.0f);
@@ -101,7 +99,7 @@ TEST_F (Parameters, TextsParseBackWithoutClamping)
     struct Case { int index; const char* text; float value; };
     const Case cases[] = {
         // The leading number, unclamped; a text that does not start with one (nan, inf) reads 0.
-        { kInput, "15", 1.5f }, { kMix, "  7.5 dB", 0.75f }, { kMix, "-2", -0.2f },
+        { kInput, "15", 1.5f }, { kMix, "  7.5 dB", 0.75f }, { kMix, "-2", -0.2f }, { kMix, "+3", 0.3f },
         { kContAttack, "5e-1", 0.05f }, { kMix, "loud", 0.0f }, { kMix, "nan", 0.0f },
         { kMix, "inf", 0.0f }, { kMix, "", 0.0f }, { kMix, "5e-929289550", 0.0f },
         { kMix, "5e929289550", std::numeric_limits<float>::infinity() },  // exponent beyond int

@@ -56,4 +56,19 @@ TEST (Processor, StartsInProgramZeroWithTheDefaultsAndRampsThemInUntilPrepared)
     EXPECT_EQ (live.input.steps, 4800);
 }
 
+TEST (Processor, AFullSettingsHandOverStillEndsOnWhatHostsSee)
+{
+    auto p = createProcessor();
+    prepare (*p, 48000.0, 64);
+    for (int i = 1; i <= 2000; ++i)  // no block processed meanwhile
+        parameter (*p, kMix).setValue ((float) i * 0.0005f);
+
+    juce::AudioBuffer<float> b (2, 64);
+    juce::MidiBuffer midi;
+    b.clear();
+    p->processBlock (b, midi);
+    EXPECT_EQ (p->getLiveState().mix.target, p->getSetting (kMix));
+    EXPECT_EQ (p->getSetting (kMix), (double) (2000 * 0.0005f));
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <random>
 #include <string>
 #include <tuple>
 
@@ -200,27 +199,6 @@ TEST_F (SavedState, OddBlocksAreReadWithinTheirBounds)
     EXPECT_FLOAT_EQ (value (kMix), 0.7777777f);
 }
 
-TEST_F (SavedState, RandomBlocksNeverCrashOrLeaveNonFiniteValues)
-{
-    std::mt19937 random (1234);
-    const auto good = bytes (block (element ("Version=\"1.2.0\" Mix=\"0.25\" Ratio=\"1\"")));
-
-    for (int round = 0; round < 3000; ++round)
-    {
-        // Pure noise, or a good block with a few bytes flipped.
-        std::string raw (round % 3 == 0 ? std::string (random() % 300, '\0') : good);
-        const int changes = round % 3 == 0 ? (int) raw.size() : 1 + (int) (random() % 4);
-
-        for (int k = 0; k < changes; ++k)
-            raw[round % 3 == 0 ? (size_t) k : random() % raw.size()] = (char) (random() & 0xff);
-
-        processor->setStateInformation (raw.data(), (int) raw.size());
-
-        for (float v : values (*processor))
-            ASSERT_TRUE (std::isfinite (v)) << "round " << round;
-    }
-}
-
 //==============================================================================
 class Programs : public SavedState {};
 
@@ -246,13 +224,9 @@ TEST_F (Programs, ElevenReadOnlyProgramsOfSinglePrecisionValues)
                           s.stereoLink.target, s.linkOn.target })
             EXPECT_EQ (v, static_cast<double> (static_cast<float> (v))) << "program " << p;
 
-        EXPECT_EQ (std::make_tuple (s.thresholdScale, s.drive, s.bypass.target, s.analogOn.target),
-                   std::make_tuple (0.544, 7.65, 0.0, 1.0)) << "program " << p;
+        EXPECT_EQ (std::make_tuple (s.thresholdScale, s.drive, s.bypass.target, s.analogOn.target, s.linkOn.target),
+                   std::make_tuple (0.544, 7.65, 0.0, 1.0, p == 3 || p == 7 ? 1.0 : 0.0)) << "program " << p;
     }
-
-    EXPECT_EQ (processor->getProgramState (1).input.target, 0.11100000888109207);
-    EXPECT_EQ (processor->getProgramState (6).output.target, 0.1283242255449295);
-    EXPECT_EQ (processor->getProgramState (0).input.target, 0.075);
 }
 
 TEST_F (Programs, SelectionIsClampedAndTakesEffectAtOnceWithoutRamps)
@@ -276,11 +250,6 @@ TEST_F (Programs, SelectionIsClampedAndTakesEffectAtOnceWithoutRamps)
     EXPECT_FALSE (live.linkOn.isRamping());
     EXPECT_EQ (live.linkOn.steps, 4800);
 
-    // Program 6 keeps its stepped choices but runs on its continuous times.
-    processor->setCurrentProgram (6);
-    settled (*processor);
-    EXPECT_EQ (std::make_tuple (live.attack, live.release, live.contOn), std::make_tuple (1, 1, true));
-    EXPECT_NEAR (processor->getCompressor().attackResistance.target, 59264.70, 0.005);  // not Medium's 22467.07
 }
 
 TEST_F (Programs, SelectionRightAfterCreationIsAppliedAndSnappedBeforePreparation)

@@ -1,16 +1,50 @@
 // The built plug-in modules, loaded through the framework's own hosting as a DAW would load
 // them: identity, channel layouts, parameters, programs and saved state as a host sees them.
 
-#include "../ProcessorTestUtils.h"
+// Only the framework is linked here (with its hosting on): the plug-in is reached through the
+// modules alone, as a host reaches it.
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include "../MessageLoop.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
-
-using OrvikQ4::test::layout;
 
 namespace
 {
+    juce::AudioProcessor::BusesLayout layout (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
+    {
+        juce::AudioProcessor::BusesLayout l;
+        l.inputBuses.add (in);
+        l.outputBuses.add (out);
+        return l;
+    }
+
+    /** A block of a sine from sample `start` on; the second channel is at 0.6 of the first's level. */
+    juce::AudioBuffer<float> tone (int numSamples, long start, int channels)
+    {
+        juce::AudioBuffer<float> b (channels, numSamples);
+
+        for (int c = 0; c < channels; ++c)
+            for (int i = 0; i < numSamples; ++i)
+                b.setSample (c, i, 0.3f * (c == 0 ? 1.0f : 0.6f) * std::sin (0.031f * (float) (start + i)));
+
+        return b;
+    }
+
+    bool allFinite (const juce::AudioBuffer<float>& b)
+    {
+        for (int c = 0; c < b.getNumChannels(); ++c)
+            for (int i = 0; i < b.getNumSamples(); ++i)
+                if (! std::isfinite (b.getSample (c, i)))
+                    return false;
+
+        return true;
+    }
+
     /** Prepares for a channel count and runs blocks of a tone through the instance. */
     bool processesFiniteAudio (juce::AudioPluginInstance& instance, int channels)
     {
@@ -21,9 +55,9 @@ namespace
 
         for (long block = 0; block < 20; ++block)
         {
-            auto buffer = OrvikQ4::test::tone (512, block * 512, channels);
+            auto buffer = tone (512, block * 512, channels);
             instance.processBlock (buffer, midi);
-            finite = finite && OrvikQ4::test::allFinite (buffer);
+            finite = finite && allFinite (buffer);
         }
 
         instance.releaseResources();
@@ -137,7 +171,7 @@ TEST_P (Hosted, ListsAndSelectsFactoryPrograms)
     EXPECT_EQ (plugin->getCurrentProgram(), 7);
 
     if (isVST3())  // the wrapper passes the program's values on from the message thread
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
+        OrvikQ4::test::runMessageLoopFor (300);
 
     EXPECT_FLOAT_EQ (param (12).getValue(), 1.0f);  // Link ON
     EXPECT_FLOAT_EQ (param (4).getValue(), 0.8880000114440918f);
