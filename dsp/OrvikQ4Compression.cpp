@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -122,11 +123,11 @@ namespace
     /** The values every channel of one sample shares. */
     struct Settings
     {
-        // Live settings of this sample.
-        double inputGain, outputGain, link, mean, wet, dry;
         // The five compressor settings of this sample, and the charge coefficients they give.
         double divider, threshold, bias;
         double attackCharge, attackDischarge, coupling, releaseDischarge;
+        // True when a higher level can only lower the gain (see the solver below).
+        bool gainFallsWithLevel;
         // Per-block constants: the gain table, its range and the per-sample gain limits.
         const float* gainTable;
         double minTableGain, maxTableGain, maxGainFall, maxGainRise;
@@ -136,25 +137,24 @@ namespace
 //==============================================================================
 // The solver. The level m is balanced against the detector level s times the gain g(m) that
 // the control voltage reached at m gives: a round halves the bracket [lo, hi], keeping the
-// lower half when s * g(m) < m (the level is too high) and the upper half otherwise.
+// lower half when s * g(m) < m (the level is too high) and the upper half otherwise. The first
+// round always runs; later ones only while the bracket is wider than the stopping width, and
+// never more than the round limit. The result is the level and gain of the last round.
 //
-// At most of the levels a round tries, the charge target stays below the attack capacitor, so
-// the capacitor is not charged and the gain is that of the capacitors as they stand: known
-// before the first round, which turns such a round into one comparison and one halving. Only
-// the other rounds run the long chain (charge, control voltage rounded to float, table index,
-// table read). The results are the same either way; the branch between the two cases is well
-// predicted. Solving the two channels of a stereo pair in alternate rounds gives the processor
-// two independent chains to overlap.
+// While a level's charge target stays below the attack capacitor, the capacitor is not charged
+// and g(m) is the resting gain (the capacitors as they stand), known before the first round.
+// Other levels read g(m) through a long chain: charge, control voltage rounded to float, table
+// index, table read.
+//
+// g never rises with m (a higher level charges the capacitor further, a higher control voltage
+// reads a lower table entry, and each rounding on the way keeps that order), so when the
+// resting level T = s * resting gain itself leaves the capacitor uncharged, every level up to T
+// is resting and not too high, and every level above T is too high (its gain is at most the
+// resting gain). The rounds then only compare m with T, and g is read once, for the last level.
+// The order holds unless a charge coefficient or ratio divider is below 0 (absurd settings);
+// then, and whenever T charges the capacitor, every round decides as described first.
 namespace
 {
-    /** The progress of one channel's bisection: its bracket, and the level and gain of the
-        last round taken. */
-    struct Bisection
-    {
-        double lo, hi, level, gain;
-        int round;
-    };
-
     /** The gain with the attack capacitor at attackVolts: the control voltage (the mean of the
         two capacitors, rounded to float) less the detector level's share, read from the table. */
     inline double gainAtControlVoltage (double attackVolts, const SolverLane& lane, const Settings& k) noexcept
@@ -163,86 +163,94 @@ namespace
         return static_cast<double> (k.gainTable[tableIndexFor ((control - lane.feedthrough) * OrvikQ4Compression::indexScale)]);
     }
 
-    /** Runs the next round unless the lane has stopped; returns whether a further round may
-        follow. The first round always runs; later ones only while the bracket is wider than
-        the stopping width, and never more than the round limit. */
-    inline bool solveRound (Bisection& b, const SolverLane& lane, const Settings& k) noexcept
+    /** The solver's charge target at level m: the threshold plus the drive, which saturates. */
+    inline double chargeTargetAt (double m, const Settings& k) noexcept
     {
-        if (b.round > 0 && ! (b.hi - b.lo > kSolverWidth))
-            return false;
+        return k.threshold + std::min (k.divider * m * kDrivePerVolt, kMaxSolverDrive);
+    }
 
-        const double m = (b.lo + b.hi) * kHalf;
-        const double drive = std::min (k.divider * m * kDrivePerVolt, kMaxSolverDrive);
-        const double target = k.threshold + drive;
-        double g;
-        bool tooHigh;
+    /** g(m) at any level: the resting gain when the target leaves the attack capacitor
+        uncharged, otherwise the gain with the capacitor charged toward the target. The networks
+        are read, not changed. */
+    inline double gainAtLevel (double m, const SolverLane& lane, const Settings& k) noexcept
+    {
+        const double target = chargeTargetAt (m, k);
 
-        // The networks are read, not changed: the attack capacitor is taken as it would stand
-        // after charging toward the target, if the target is above it. Mostly it is not, and
-        // the gain is then the one of the capacitors as they stand, known before the rounds.
         if (lane.attackVolts >= target)
-        {
-            g = lane.restingGain;
-            tooHigh = lane.restingLevel < m;
-        }
-        else
-        {
-            g = gainAtControlVoltage ((target - lane.attackVolts) * k.attackCharge + lane.attackVolts, lane, k);
-            tooHigh = lane.detectorLevel * g < m;
-        }
+            return lane.restingGain;
 
-        // Written as two selections of values (not one store to either end), so that the
-        // bracket stays in registers whatever the compiler makes of it.
-        b.hi = tooHigh ? m : b.hi;
-        b.lo = tooHigh ? b.lo : m;
-        b.level = m;
-        b.gain = g;
-        return ++b.round < kMaxSolverRounds;
+        return gainAtControlVoltage ((target - lane.attackVolts) * k.attackCharge + lane.attackVolts, lane, k);
     }
 
-    inline void finishLane (SolverLane& lane, const Bisection& b) noexcept
+    /** Whether another round runs after `rounds` rounds with the bracket [lo, hi]. */
+    inline bool anotherRound (int rounds, double lo, double hi) noexcept
     {
-        lane.level = b.level;
-        lane.gain = b.gain;
-        lane.rounds = b.round;
+        return rounds < kMaxSolverRounds && hi - lo > kSolverWidth;
     }
 
-    /** Solves one lane, or two in alternate rounds. */
-    inline void solveLanes (SolverLane (&lanes)[2], int count, const Settings& k) noexcept
+    /** Solves one channel's level and gain. */
+    inline void solveLane (SolverLane& lane, const Settings& k) noexcept
     {
-        Bisection first { lanes[0].lo, lanes[0].hi, 0.0, 0.0, 0 };
+        const double s = lane.detectorLevel;
+        const double restingLevel = lane.restingLevel;
+        double lo = lane.lo, hi = lane.hi, m, g;
+        int rounds = 0;
 
-        if (count > 1)
+        if (k.gainFallsWithLevel && lane.attackVolts >= chargeTargetAt (restingLevel, k))
         {
-            Bisection second { lanes[1].lo, lanes[1].hi, 0.0, 0.0, 0 };
-
+            // The outcome is a branch, not a selection of values: it is mostly predicted, and
+            // the next round need not wait for the comparison.
             for (;;)
             {
-                const bool firstGoesOn = solveRound (first, lanes[0], k);
-                const bool secondGoesOn = solveRound (second, lanes[1], k);
+                m = (lo + hi) * kHalf;
+                ++rounds;
 
-                if (! firstGoesOn)
+                if (restingLevel < m)
                 {
-                    if (secondGoesOn)
-                        while (solveRound (second, lanes[1], k)) {}
+                    hi = m;
 
-                    break;
+                    if (! anotherRound (rounds, lo, hi))
+                        break;
                 }
-
-                if (! secondGoesOn)
+                else
                 {
-                    while (solveRound (first, lanes[0], k)) {}
-                    break;
+                    lo = m;
+
+                    if (! anotherRound (rounds, lo, hi))
+                        break;
                 }
             }
 
-            finishLane (lanes[0], first);
-            finishLane (lanes[1], second);
-            return;
+            g = gainAtLevel (m, lane, k);
+        }
+        else
+        {
+            do
+            {
+                m = (lo + hi) * kHalf;
+                const double target = chargeTargetAt (m, k);
+                bool tooHigh;
+
+                if (lane.attackVolts >= target)
+                {
+                    g = lane.restingGain;
+                    tooHigh = restingLevel < m;
+                }
+                else
+                {
+                    g = gainAtControlVoltage ((target - lane.attackVolts) * k.attackCharge + lane.attackVolts, lane, k);
+                    tooHigh = s * g < m;
+                }
+
+                hi = tooHigh ? m : hi;
+                lo = tooHigh ? lo : m;
+            }
+            while (anotherRound (++rounds, lo, hi));
         }
 
-        while (solveRound (first, lanes[0], k)) {}
-        finishLane (lanes[0], first);
+        lane.level = m;
+        lane.gain = g;
+        lane.rounds = rounds;
     }
 
     /** Commits the networks of a channel to the solved level and returns the gain that their
@@ -276,59 +284,121 @@ namespace
         return static_cast<double> (k.gainTable[tableIndexFor ((a * -kLevelFeedthrough + control) * OrvikQ4Compression::indexScale)]);
     }
 
-    /** One sample of one or two channels: detector, solver, commit, output stage and Mix. */
-    void processChannels (CompressorChannel* const* channels, float** data, int i,
-                          int firstChannel, int count, const Settings& k) noexcept
+    //==============================================================================
+    // The sample loop runs in chunks of samples, in four passes per chunk: the live settings,
+    // then per pair of channels the detector, the solver with the commit, and the output stage
+    // with the Mix. Each pass carries a different state from sample to sample (ramps, side-chain
+    // filter, networks, output stage), and no pass reads a state that a later one changes, so the
+    // samples come out as they would sample by sample, while the solver's loop holds only the
+    // solver and the commit.
+
+    /** Samples per chunk: the chunk's values stay in the first-level cache. */
+    constexpr int kChunkSize = 64;
+
+    /** What every channel shares, per sample of a chunk. */
+    struct ChunkSettings
     {
-        CompressorChannel* channel[2];
-        double x[2], a[2];
-        SolverLane lanes[2];
+        double inputGain[kChunkSize], outputGain[kChunkSize], link[kChunkSize], wet[kChunkSize];
+        double mean[kChunkSize];
+        double attackCharge[kChunkSize], attackDischarge[kChunkSize], releaseDischarge[kChunkSize];
+    };
 
-        for (int n = 0; n < count; ++n)
+    /** What each channel of a pair carries from one pass to the next, per sample of a chunk. */
+    struct ChunkPair
+    {
+        double detectorLevel[2][kChunkSize];  // s
+        double ownSignal[2][kChunkSize];      // a: the channel's own signal into the circuit
+        double gain[2][kChunkSize];           // G: the committed gain
+    };
+
+    /** Detector pass: the channel's own signal and the detector level of every sample. */
+    void detectorPass (CompressorChannel& ch, const float* data, int count, const ChunkSettings& cs,
+                       double* ownSignal, double* detectorLevel) noexcept
+    {
+        for (int j = 0; j < count; ++j)
         {
-            auto& ch = *channels[firstChannel + n];
-            channel[n] = &ch;
-
-            x[n] = sanitised (data[firstChannel + n][i]);
-            a[n] = x[n] * kHalf * k.inputGain;
+            const double x = sanitised (data[j]);
+            const double inputGain = cs.inputGain[j];
+            const double link = cs.link[j];
+            ownSignal[j] = x * kHalf * inputGain;
 
             // The detector blends the channel's own signal with the mean by the link amount.
-            const float detector = toFloat (((1.0 - k.link) * x[n] + k.mean * k.link) * kHalf * k.inputGain);
-            const double s = detectorLevelOf (ch.sidechainFilter.processSample (detector));
-
-            auto& lane = lanes[n];
-            lane.detectorLevel = s;
-            lane.feedthrough = kLevelFeedthrough * s;
-            lane.attackVolts = ch.attackNetwork.voltage;
-            lane.releaseVolts = ch.releaseNetwork.voltage;
-
-            // The gain may move from the last sample's by the per-sample limits only, and never
-            // leaves the table's range.
-            lane.lo = std::max (ch.lastGain / k.maxGainFall - kSolverWidth, k.minTableGain) * s;
-            lane.hi = std::min (ch.lastGain * k.maxGainRise + kSolverWidth, k.maxTableGain) * s;
-            lane.restingGain = gainAtControlVoltage (lane.attackVolts, lane, k);
-            lane.restingLevel = s * lane.restingGain;
-            lane.rounds = 0;
+            const float detector = toFloat (((1.0 - link) * x + cs.mean[j] * link) * kHalf * inputGain);
+            detectorLevel[j] = detectorLevelOf (ch.sidechainFilter.processSample (detector));
         }
+    }
 
-        solveLanes (lanes, count, k);
+    /** Output pass: the output stage on the committed gain, then the Mix with the dry signal. */
+    void outputPass (CompressorChannel& ch, float* data, int count, const ChunkSettings& cs,
+                     const double* ownSignal, const double* gain) noexcept
+    {
+        auto& stage = ch.outputStage;
 
-        for (int n = 0; n < count; ++n)
+        for (int j = 0; j < count; ++j)
         {
-            auto& ch = *channel[n];
-            const auto& lane = lanes[n];
+            const double y = stage.process ((cs.outputGain[j] * (ownSignal[j] * gain[j])) * kOutputStageDrive);
+            const double wet = cs.wet[j];
+            data[j] = toFloat (sanitised (data[j]) * (1.0 - wet) + y * wet);
+        }
+    }
 
-            ch.lastGain = lane.gain;
-            ch.lastLevel = lane.level;
-            ch.lastDetectorLevel = lane.detectorLevel;
-            ch.lastSolverRounds = lane.rounds;
-            ch.solverRounds += (std::uint64_t) lane.rounds;
+    /** Solver pass of one or two channels: for every sample the solver, then the commit. */
+    void solverPass (CompressorChannel* const* channel, int count, int numSamples, int offset,
+                     const ChunkSettings& cs, const float* const* settingRamps, ChunkPair& pair,
+                     Settings& k) noexcept
+    {
+        using R = OrvikQ4Compression::SettingRamp;
 
-            const double gain = commitNetworks (ch, lane.level, a[n], k);
-            ch.minGain = std::min (ch.minGain, gain);
+        for (int j = 0; j < numSamples; ++j)
+        {
+            const int i = offset + j;
+            k.divider = static_cast<double> (settingRamps[R::kRatioDividerRamp][i]);
+            k.threshold = static_cast<double> (settingRamps[R::kThresholdVoltageRamp][i]);
+            k.bias = static_cast<double> (settingRamps[R::kBiasVoltageRamp][i]);
+            k.attackCharge = cs.attackCharge[j];
+            k.attackDischarge = cs.attackDischarge[j];
+            k.releaseDischarge = cs.releaseDischarge[j];
+            k.gainFallsWithLevel = k.attackCharge >= 0.0 && k.divider >= 0.0;
 
-            const double y = ch.outputStage.process ((k.outputGain * (a[n] * gain)) * kOutputStageDrive);
-            data[firstChannel + n][i] = toFloat (x[n] * k.dry + y * k.wet);
+            SolverLane lanes[2];
+
+            for (int n = 0; n < count; ++n)
+            {
+                const auto& ch = *channel[n];
+                const double s = pair.detectorLevel[n][j];
+                auto& lane = lanes[n];
+                lane.detectorLevel = s;
+                lane.feedthrough = kLevelFeedthrough * s;
+                lane.attackVolts = ch.attackNetwork.voltage;
+                lane.releaseVolts = ch.releaseNetwork.voltage;
+
+                // The gain may move from the last sample's by the per-sample limits only, and
+                // never leaves the table's range.
+                lane.lo = std::max (ch.lastGain / k.maxGainFall - kSolverWidth, k.minTableGain) * s;
+                lane.hi = std::min (ch.lastGain * k.maxGainRise + kSolverWidth, k.maxTableGain) * s;
+                lane.restingGain = gainAtControlVoltage (lane.attackVolts, lane, k);
+                lane.restingLevel = s * lane.restingGain;
+                lane.rounds = 0;
+            }
+
+            for (int n = 0; n < count; ++n)
+                solveLane (lanes[n], k);
+
+            for (int n = 0; n < count; ++n)
+            {
+                auto& ch = *channel[n];
+                const auto& lane = lanes[n];
+
+                ch.lastGain = lane.gain;
+                ch.lastLevel = lane.level;
+                ch.lastDetectorLevel = lane.detectorLevel;
+                ch.lastSolverRounds = lane.rounds;
+                ch.solverRounds += (std::uint64_t) lane.rounds;
+
+                const double gain = commitNetworks (ch, lane.level, pair.ownSignal[n][j], k);
+                ch.minGain = std::min (ch.minGain, gain);
+                pair.gain[n][j] = gain;
+            }
         }
     }
 }
@@ -380,6 +450,9 @@ void OrvikQ4Compression::setRatio (int newRatioIndex, bool force) noexcept
     if (newRatioIndex == ratioIndex && ! force)
         return;
 
+    // Every settings update passes here: the compressor leaves its rest and looks again.
+    settled = false;
+
     if (juce::isPositiveAndBelow (newRatioIndex, (int) std::size (kRatioRows)))
     {
         const auto& row = kRatioRows[newRatioIndex];
@@ -398,6 +471,7 @@ void OrvikQ4Compression::prepareToPlay (double newSampleRate, int newNumChannels
 {
     sampleRate = newSampleRate;
     numChannels = newNumChannels;
+    settled = false;
 
     channels.clear();
 
@@ -442,6 +516,7 @@ void OrvikQ4Compression::prepareToPlay (double newSampleRate, int newNumChannels
 
 void OrvikQ4Compression::releaseResources()
 {
+    settled = false;
     channels.clear();
 }
 
@@ -469,6 +544,10 @@ void OrvikQ4Compression::processSamples (float** data, int numSamples)
     if (numSamples <= 0)
         return;
 
+    // Taken before the settings below advance: a block in which one of them still ramps is not
+    // quiet.
+    const bool quiet = isQuietBlock (data, numSamples, numStates);
+
     // Lay out the five settings for the whole block; grows only for a block longer than any
     // before (a shorter one keeps the allocation).
     settingRamps.setSize (kNumSettingRamps, numSamples, false, false, true);
@@ -479,6 +558,56 @@ void OrvikQ4Compression::processSamples (float** data, int numSamples)
     attackResistance.fillBlock (settingRamps.getWritePointer (kAttackResistanceRamp), numSamples);
     releaseResistance.fillBlock (settingRamps.getWritePointer (kReleaseResistanceRamp), numSamples);
 
+    if (settled && quiet && stateMatches (restingSettings.data(), true))
+    {
+        // At rest in silence: every sample would leave every state as it is and give the same
+        // output and gain again. The live settings are steady, so they need no stepping.
+        for (int c = 0; c < numStates; ++c)
+        {
+            auto& channel = *channels.getUnchecked (c);
+            std::fill (data[c], data[c] + numSamples, channel.restingOutput);
+            channel.minGain = channel.restingCommittedGain;
+            channel.solverRounds += (std::uint64_t) channel.lastSolverRounds * (std::uint64_t) numSamples;
+        }
+
+        return;
+    }
+
+    settled = false;
+
+    if (! quiet)
+    {
+        runSamples (data, 0, numSamples, numStates);
+        return;
+    }
+
+    // A block of zeros with nothing ramping: if its last sample leaves every state as it found
+    // it, the compressor has come to rest.
+    runSamples (data, 0, numSamples - 1, numStates);
+    recordState (restingSettings.data());
+
+    for (int c = 0; c < numStates; ++c)
+    {
+        auto& channel = *channels.getUnchecked (c);
+        channel.restingCommittedGain = channel.minGain;
+        channel.minGain = kNoReductionGain;
+    }
+
+    runSamples (data, numSamples - 1, numSamples, numStates);
+
+    for (int c = 0; c < numStates; ++c)
+    {
+        auto& channel = *channels.getUnchecked (c);
+        std::swap (channel.restingCommittedGain, channel.minGain);   // the last sample's gain
+        channel.minGain = std::min (channel.minGain, channel.restingCommittedGain);
+        channel.restingOutput = data[c][numSamples - 1];
+    }
+
+    settled = stateMatches (restingSettings.data(), true);
+}
+
+void OrvikQ4Compression::runSamples (float** data, int begin, int end, int numStates) noexcept
+{
     const float* const dividers = settingRamps.getReadPointer (kRatioDividerRamp);
     const float* const thresholds = settingRamps.getReadPointer (kThresholdVoltageRamp);
     const float* const biases = settingRamps.getReadPointer (kBiasVoltageRamp);
@@ -494,40 +623,195 @@ void OrvikQ4Compression::processSamples (float** data, int numSamples)
     k.maxGainRise = maxGainRisePerSample;
     k.coupling = networkCoupling.coefficientFor (kCouplingResistance);
 
-    for (int i = 0; i < numSamples; ++i)
+    const float* const ramps[kNumSettingRamps] = { dividers, thresholds, biases, attackOhms, releaseOhms };
+    ChunkSettings cs;
+    ChunkPair pair;
+
+    for (int offset = begin; offset < end; offset += kChunkSize)
     {
-        // The live settings advance once per sample, in this order, whatever the channel count.
-        k.inputGain = live.input.next();
-        k.outputGain = live.output.next();
-        const double linkOn = live.linkOn.next();
-        const double link = live.stereoLink.next();
-        k.wet = live.mix.next();
+        const int count = juce::jmin (kChunkSize, end - offset);
+
+        // The live settings advance once per sample whatever the channel count; each ramp on
+        // its own, so a whole chunk of one follows another.
+        for (int j = 0; j < count; ++j)
+            cs.inputGain[j] = live.input.next();
+
+        for (int j = 0; j < count; ++j)
+            cs.outputGain[j] = live.output.next();
+
+        for (int j = 0; j < count; ++j)
+            cs.link[j] = live.linkOn.next();
+
+        for (int j = 0; j < count; ++j)
+            cs.link[j] *= live.stereoLink.next();
+
+        for (int j = 0; j < count; ++j)
+            cs.wet[j] = live.mix.next();
 
         if (numStates < 1)
             continue;
 
+        // The charge coefficients for the resistances of every sample.
+        for (int j = 0; j < count; ++j)
+        {
+            const auto attackR = static_cast<double> (attackOhms[offset + j]);
+            const auto releaseR = static_cast<double> (releaseOhms[offset + j]);
+            cs.attackCharge[j] = attackCharge.coefficientFor (attackR);
+            cs.attackDischarge[j] = attackDischarge.coefficientFor (releaseR);
+            cs.releaseDischarge[j] = releaseDischarge.coefficientFor (releaseR + kReleaseSeriesResistance);
+        }
+
         // The mean of the samples as they came in, before any channel is written.
-        double sum = 0.0;
+        for (int j = 0; j < count; ++j)
+        {
+            double sum = 0.0;
 
-        for (int c = 0; c < numStates; ++c)
-            sum += sanitised (data[c][i]);
+            for (int c = 0; c < numStates; ++c)
+                sum += sanitised (data[c][offset + j]);
 
-        k.mean = sum / numStates;
-        k.link = linkOn * link;
-        k.dry = 1.0 - k.wet;
+            cs.mean[j] = sum / numStates;
+        }
 
-        k.divider = static_cast<double> (dividers[i]);
-        k.threshold = static_cast<double> (thresholds[i]);
-        k.bias = static_cast<double> (biases[i]);
-
-        const auto attackR = static_cast<double> (attackOhms[i]);
-        const auto releaseR = static_cast<double> (releaseOhms[i]);
-        k.attackCharge = attackCharge.coefficientFor (attackR);
-        k.attackDischarge = attackDischarge.coefficientFor (releaseR);
-        k.releaseDischarge = releaseDischarge.coefficientFor (releaseR + kReleaseSeriesResistance);
-
-        // Channels are independent within a sample: they are solved in pairs, side by side.
+        // Channels are independent given the mean: they are solved in pairs, side by side.
         for (int c = 0; c < numStates; c += 2)
-            processChannels (channels.begin(), data, i, c, juce::jmin (2, numStates - c), k);
+        {
+            const int pairSize = juce::jmin (2, numStates - c);
+            CompressorChannel* const pairChannels[2] = { channels[c], pairSize > 1 ? channels[c + 1] : nullptr };
+
+            for (int n = 0; n < pairSize; ++n)
+                detectorPass (*pairChannels[n], data[c + n] + offset, count, cs, pair.ownSignal[n], pair.detectorLevel[n]);
+
+            solverPass (pairChannels, pairSize, count, offset, cs, ramps, pair, k);
+
+            for (int n = 0; n < pairSize; ++n)
+                outputPass (*pairChannels[n], data[c + n] + offset, count, cs, pair.ownSignal[n], pair.gain[n]);
+        }
     }
+}
+
+//==============================================================================
+bool OrvikQ4Compression::isQuietBlock (const float* const* data, int numSamples, int numStates) const noexcept
+{
+    if (numSamples < 1 || numStates < 1)
+        return false;
+
+    const auto& live = *liveState;
+
+    for (const auto* ramp : { &live.input, &live.output, &live.linkOn, &live.stereoLink, &live.mix,
+                              &ratioDivider, &thresholdVoltage, &biasVoltage, &attackResistance, &releaseResistance })
+        if (ramp->isRamping())
+            return false;
+
+    for (int c = 0; c < numStates; ++c)
+    {
+        const auto& filter = channels.getUnchecked (c)->sidechainFilter;
+
+        if (filter.morph.isRamping() || filter.mix.isRamping())
+            return false;
+
+        // Every sample exactly +0 (all bits clear).
+        std::uint32_t bits = 0;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            std::uint32_t sampleBits;
+            std::memcpy (&sampleBits, data[c] + i, sizeof (sampleBits));
+            bits |= sampleBits;
+        }
+
+        if (bits != 0)
+            return false;
+    }
+
+    return true;
+}
+
+namespace
+{
+    /** Every value of a channel that the sample loop reads or changes, in a fixed order. */
+    void channelStateValues (const CompressorChannel& ch, double* v) noexcept
+    {
+        const auto& f = ch.sidechainFilter;
+        const float* coefficients = f.filter.coefficientData();
+        int n = 0;
+
+        for (int i = 0; i < 5; ++i)
+            v[n++] = coefficients[i];
+
+        v[n++] = f.filter.state1();
+        v[n++] = f.filter.state2();
+
+        for (int i = 0; i < 5; ++i)
+            v[n++] = f.base[i];
+
+        for (int i = 0; i < 5; ++i)
+            v[n++] = f.delta[i];
+
+        v[n++] = f.lastMorph;
+
+        for (const auto* ramp : { &f.morph, &f.mix })
+        {
+            v[n++] = ramp->current;
+            v[n++] = ramp->target;
+            v[n++] = ramp->step;
+            v[n++] = ramp->countdown;
+            v[n++] = ramp->steps;
+        }
+
+        v[n++] = ch.attackNetwork.voltage;
+        v[n++] = ch.releaseNetwork.voltage;
+
+        const auto& o = ch.outputStage;
+
+        for (double x : { o.rail, o.slewRate, o.maxStep, o.feedbackResistance, o.groundResistance, o.gain, o.lastOutput })
+            v[n++] = x;
+
+        v[n++] = ch.lastGain;
+        jassert (n == CompressorChannel::kNumStateValues);
+    }
+
+    /** The ten ramps the sample loop reads, in a fixed order. */
+    void sharedStateValues (const ProgramState& live, const RampedValue* const* settings, double* v) noexcept
+    {
+        int n = 0;
+
+        for (const auto* ramp : { &live.input, &live.output, &live.linkOn, &live.stereoLink, &live.mix })
+            v[n++] = ramp->current;
+
+        for (int i = 0; i < 5; ++i)
+            v[n++] = settings[i]->current;
+    }
+}
+
+void OrvikQ4Compression::recordState (double* sharedValues) const noexcept
+{
+    const RampedValue* const settings[] = { &ratioDivider, &thresholdVoltage, &biasVoltage, &attackResistance, &releaseResistance };
+    sharedStateValues (*liveState, settings, sharedValues);
+
+    for (auto* channel : channels)
+        channelStateValues (*channel, channel->restingState.data());
+}
+
+bool OrvikQ4Compression::stateMatches (const double* sharedValues, bool perChannel) const noexcept
+{
+    // Compared bit for bit: a sign of zero or a not-a-number counts as a difference.
+    const RampedValue* const settings[] = { &ratioDivider, &thresholdVoltage, &biasVoltage, &attackResistance, &releaseResistance };
+    double now[CompressorChannel::kNumStateValues];
+    sharedStateValues (*liveState, settings, now);
+
+    if (std::memcmp (now, sharedValues, kNumSharedStateValues * sizeof (double)) != 0)
+        return false;
+
+    if (perChannel)
+    {
+        for (auto* channel : channels)
+        {
+            channelStateValues (*channel, now);
+
+            if (std::memcmp (now, channel->restingState.data(), sizeof (now)) != 0)
+                return false;
+        }
+    }
+
+    return true;
 }

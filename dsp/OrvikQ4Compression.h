@@ -176,6 +176,16 @@ struct CompressorChannel
     /** Solver rounds taken since preparation (for measuring the solver's cost). */
     std::uint64_t solverRounds = 0;
 
+    /** Values of every state the sample loop reads or changes for this channel (see
+        OrvikQ4Compression::isSettled()), as recorded when the channel came to rest. */
+    static constexpr int kNumStateValues = 38;
+    std::array<double, kNumStateValues> restingState {};
+
+    /** The output sample and the committed gain of every sample once the compressor is at rest
+        in silence. */
+    float restingOutput = 0.0f;
+    double restingCommittedGain = 0.0;
+
     JUCE_LEAK_DETECTOR (CompressorChannel)
 };
 
@@ -250,6 +260,14 @@ public:
     /** Sizes the per-block setting buffer so that blocks of up to maxSamples never allocate. */
     void reserveBlockSize (int maxSamples);
 
+    /** True while the compressor is at rest in silence: the last block was exactly zero on
+        every channel, no setting was ramping, and its last sample left every state as it was.
+        Each further block of zeros then gives the same samples again and is written without
+        running the circuit. Any non-zero (or negative zero) sample, running ramp, changed
+        state or setting, setRatio() (which every settings update calls) or preparation ends
+        it. */
+    bool isSettled() const noexcept { return settled; }
+
     /** The gain of the gain element against control voltage (see indexScale). */
     const std::array<float, kGainTableSize>& getGainTable() const noexcept { return gainTable; }
 
@@ -295,6 +313,15 @@ public:
 
 private:
     void fillGainTable() noexcept;
+    void runSamples (float** data, int begin, int end, int numStates) noexcept;
+    bool isQuietBlock (const float* const* data, int numSamples, int numStates) const noexcept;
+    void recordState (double* sharedValues) const noexcept;
+    bool stateMatches (const double* sharedValues, bool perChannel) const noexcept;
+
+    /** Number of shared values in the resting state (the ten ramps the loop reads). */
+    static constexpr int kNumSharedStateValues = 10;
+    std::array<double, kNumSharedStateValues> restingSettings {};
+    bool settled = false;
 
     std::array<float, kGainTableSize> gainTable;
     double minTableGain = 0.0, maxTableGain = 0.0;

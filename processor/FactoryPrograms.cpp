@@ -92,8 +92,9 @@ void TarskAudioProcessor::setCurrentProgram (int index)
     if (stateLoaded.load() && now() - lastStateLoadMs.load() < kProgramHoldAfterStateLoadMs)
         return;
 
-    publishProgram (program);
-    handOver ({ SettingChange::Kind::program, program, 0.0f });
+    SettingChange change { SettingChange::Kind::program, program };
+    publishProgram (program, change);
+    handOver (change);
 
     // Hosts learn the program's values from the message thread (see timerCallback).
     programValuesToAnnounce.store (true);
@@ -122,34 +123,17 @@ void TarskAudioProcessor::changeProgramName (int, const juce::String&)
     // Factory programs are read-only.
 }
 
-void TarskAudioProcessor::publishProgram (int index) noexcept
+void TarskAudioProcessor::applyProgram (const SettingChange& change) noexcept
 {
-    // Program targets never change after construction, so they can be read from any thread.
-    const auto& program = programStates[index];
+    const auto& p = programStates[juce::jlimit (0, kNumPrograms - 1, (int) change.index)];
 
+    // Copied in field order (the parameters' order); every value is in place from the next
+    // sample on, without a ramp. A setting that a later call has changed already keeps that
+    // call's value.
     for (int i = 0; i < kNumParameters; ++i)
-        publishedSettings[(size_t) i].store (ParameterMapping::read (program, i), std::memory_order_relaxed);
-}
+        if (takeIfNewer (change, i))
+            ParameterMapping::store (liveState, i, ParameterMapping::read (p, i));
 
-void TarskAudioProcessor::applyProgram (int index) noexcept
-{
-    const auto& p = programStates[index];
-
-    // Copied in field order; every value is in place from the next sample on, without a ramp.
-    liveState.input.setTarget (p.input.target);
-    liveState.output.setTarget (p.output.target);
-    liveState.attack = p.attack;
-    liveState.release = p.release;
-    liveState.mix.setTarget (p.mix.target);
-    liveState.ratio = p.ratio;
-    liveState.hpf = p.hpf;
-    liveState.contAttack = p.contAttack;
-    liveState.contRelease = p.contRelease;
-    liveState.stereoLink.setTarget (p.stereoLink.target);
-    liveState.bypass.setTarget (p.bypass.target);
-    liveState.contOn = p.contOn;
-    liveState.linkOn.setTarget (p.linkOn.target);
-    liveState.analogOn.setTarget (p.analogOn.target);
     liveState.thresholdScale = p.thresholdScale;
     liveState.drive = p.drive;
     liveState.gainReductionDb = p.gainReductionDb;

@@ -1,5 +1,7 @@
 #include "processor/PluginProcessor.h"
 #include "processor/ParameterMapping.h"
+
+#include <cstring>
 #include "ui/PluginEditor.h"
 
 namespace OrvikQ4
@@ -11,7 +13,46 @@ namespace
     {
         return juce::Time::getMillisecondCounter();
     }
+
+    static_assert (SettingChange::kMaxSettings == kNumParameters, "a change carries every parameter");
+
+    // A published setting: version in bits 33 ... 63, the program flag in bit 32, the normalised
+    // value's float bits (or the program's number) in bits 0 ... 31.
+    constexpr juce::uint32 kVersionMask = 0x7fffffffu;
+    constexpr juce::uint64 kFromProgram = juce::uint64 (1) << 32;
+
+    constexpr juce::uint32 versionOf (juce::uint64 published) noexcept
+    {
+        return static_cast<juce::uint32> (published >> 33);
+    }
+
+    constexpr juce::uint64 withVersion (juce::uint64 setting, juce::uint32 version) noexcept
+    {
+        return (juce::uint64 (version & kVersionMask) << 33) | (setting & ((juce::uint64 (1) << 33) - 1));
+    }
+
+    juce::uint64 normalisedSetting (float value) noexcept
+    {
+        juce::uint32 bits;
+        std::memcpy (&bits, &value, sizeof (bits));
+        return bits;
+    }
+
+    juce::uint64 programSetting (int program) noexcept
+    {
+        return kFromProgram | static_cast<juce::uint32> (program);
+    }
+
+    /** True when version a was written after version b. Versions wrap at 31 bits; the ones
+        the audio side compares are at most about a queue's length of changes apart. */
+    constexpr bool isNewer (juce::uint32 a, juce::uint32 b) noexcept
+    {
+        const auto distance = (a - b) & kVersionMask;
+        return distance != 0 && distance < 0x40000000u;
+    }
 }
+
+thread_local TarskAudioProcessor::StateLoad* TarskAudioProcessor::stateLoadOnThisThread = nullptr;
 
 TarskAudioProcessor::TarskAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
@@ -20,8 +61,10 @@ TarskAudioProcessor::TarskAudioProcessor()
 {
     writeFactoryPrograms();
 
-    // Readers see the live settings from the start (program 0 holds the same defaults).
-    publishProgram (0);
+    // Readers see the live settings from the start (program 0 holds the same defaults); the
+    // audio side has applied this version 0 of every setting.
+    for (auto& setting : publishedSettings)
+        setting.store (withVersion (programSetting (0), 0), std::memory_order_relaxed);
 
     millisecondClock.store (&systemMillisecondCounter);
 
@@ -89,7 +132,20 @@ double TarskAudioProcessor::getSetting (int index) const noexcept
     if (! juce::isPositiveAndBelow (index, (int) kNumParameters))
         return 0.0;
 
-    return publishedSettings[(size_t) index].load (std::memory_order_relaxed);
+    return settingFrom (index, publishedSettings[(size_t) index].load (std::memory_order_relaxed));
+}
+
+double TarskAudioProcessor::settingFrom (int index, juce::uint64 published) const noexcept
+{
+    const auto payload = static_cast<juce::uint32> (published);
+
+    // Program settings never change after construction, so they can be read from any thread.
+    if ((published & kFromProgram) != 0)
+        return ParameterMapping::read (programStates[juce::jmin (payload, (juce::uint32) kNumPrograms - 1)], index);
+
+    float value;
+    std::memcpy (&value, &payload, sizeof (value));
+    return ParameterMapping::toInternal (index, value);
 }
 
 double TarskAudioProcessor::getGainReductionDb() const noexcept
@@ -100,6 +156,31 @@ double TarskAudioProcessor::getGainReductionDb() const noexcept
 juce::uint32 TarskAudioProcessor::now() const noexcept
 {
     return millisecondClock.load()();
+}
+
+juce::uint32 TarskAudioProcessor::publish (int index, juce::uint64 setting) noexcept
+{
+    // The next version of this parameter's setting, taken in the same step as the value is
+    // published: versions follow the order in which the writes took effect.
+    auto& slot = publishedSettings[(size_t) index];
+    auto present = slot.load (std::memory_order_relaxed);
+
+    for (;;)
+    {
+        const auto version = (versionOf (present) + 1) & kVersionMask;
+
+        if (slot.compare_exchange_weak (present, withVersion (setting, version), std::memory_order_relaxed))
+            return version;
+    }
+}
+
+void TarskAudioProcessor::publishProgram (int index, SettingChange& change) noexcept
+{
+    for (int i = 0; i < kNumParameters; ++i)
+    {
+        change.versions[(size_t) i] = publish (i, programSetting (index));
+        change.written |= 1u << i;
+    }
 }
 
 void TarskAudioProcessor::handOver (const SettingChange& change) noexcept
@@ -122,12 +203,23 @@ void TarskAudioProcessor::applyPendingSettings() noexcept
         resynchroniseFromPublished();
 }
 
+bool TarskAudioProcessor::takeIfNewer (const SettingChange& change, int index) noexcept
+{
+    // A change overtaken by a later write to the same setting (whose change is applied, or
+    // still to come) leaves that setting alone.
+    if (! change.wrote (index) || ! isNewer (change.versions[(size_t) index], appliedVersions[(size_t) index]))
+        return false;
+
+    appliedVersions[(size_t) index] = change.versions[(size_t) index];
+    return true;
+}
+
 void TarskAudioProcessor::applySetting (const SettingChange& change) noexcept
 {
     switch (change.kind)
     {
         case SettingChange::Kind::parameter:
-            if (ParameterMapping::isStorable (change.index, change.value))
+            if (takeIfNewer (change, change.index))
                 ParameterMapping::store (liveState, change.index,
                                          ParameterMapping::toInternal (change.index, change.value));
 
@@ -135,7 +227,21 @@ void TarskAudioProcessor::applySetting (const SettingChange& change) noexcept
             break;
 
         case SettingChange::Kind::program:
-            applyProgram (change.index);
+            applyProgram (change);
+            break;
+
+        case SettingChange::Kind::state:
+            // Each parameter the state set, in order, as its own setValue would.
+            for (int i = 0; i < kNumParameters; ++i)
+            {
+                if (! change.wrote (i))
+                    continue;
+
+                if (takeIfNewer (change, i))
+                    ParameterMapping::store (liveState, i, ParameterMapping::toInternal (i, change.values[(size_t) i]));
+
+                updateCompression();
+            }
             break;
     }
 }
@@ -143,18 +249,35 @@ void TarskAudioProcessor::applySetting (const SettingChange& change) noexcept
 void TarskAudioProcessor::resynchroniseFromPublished() noexcept
 {
     for (int i = 0; i < kNumParameters; ++i)
-        ParameterMapping::store (liveState, i, publishedSettings[(size_t) i].load (std::memory_order_relaxed));
+    {
+        const auto published = publishedSettings[(size_t) i].load (std::memory_order_relaxed);
+        ParameterMapping::store (liveState, i, settingFrom (i, published));
+        appliedVersions[(size_t) i] = versionOf (published);
+    }
 
     updateCompression();
 }
 
 void TarskAudioProcessor::setParameterValue (int index, float value) noexcept
 {
-    if (ParameterMapping::isStorable (index, value))
-        publishedSettings[(size_t) index].store (ParameterMapping::toInternal (index, value),
-                                                 std::memory_order_relaxed);
+    SettingChange change { SettingChange::Kind::parameter, index, value };
+    auto* stateLoad = stateLoadOnThisThread;
 
-    handOver ({ SettingChange::Kind::parameter, index, value });
+    if (stateLoad != nullptr && stateLoad->owner != this)
+        stateLoad = nullptr;
+
+    if (ParameterMapping::isStorable (index, value))
+    {
+        const auto version = publish (index, normalisedSetting (value));
+        auto& target = stateLoad != nullptr ? stateLoad->change : change;
+        target.written |= 1u << index;
+        target.versions[(size_t) index] = version;
+        target.values[(size_t) index] = value;
+    }
+
+    // A state load hands its values over together when it ends.
+    if (stateLoad == nullptr)
+        handOver (change);
 }
 
 float TarskAudioProcessor::getParameterValue (int index) const noexcept

@@ -49,8 +49,12 @@ extern const float cDefaultValues[kNumParameters];
     processed. They never touch the audio-side settings themselves: each call publishes its new
     value for readers (parameters, saved state, editor) at once and hands the change to the
     audio side through a lock-free queue, which the next block (or preparation) applies in the
-    order the calls were made. The audio thread therefore never waits, and the settings it works
-    on only ever change between blocks.
+    order the calls were made. A program selection or a state load is handed over as one change
+    and applied at one block boundary. Every published setting carries a version that counts
+    its writes; the audio side applies a setting only if it is newer than the one it has, so
+    once the queue has been applied the audio side uses exactly the published settings, however
+    the calls of different threads interleaved. The audio thread therefore never waits, and the
+    settings it works on only ever change between blocks.
 */
 class TarskAudioProcessor : public juce::AudioProcessor,
                             private juce::Timer
@@ -181,10 +185,13 @@ public:
 private:
     //==============================================================================
     void writeFactoryPrograms();
-    void publishProgram (int index) noexcept;
+    void publishProgram (int index, SettingChange& change) noexcept;
+    juce::uint32 publish (int index, juce::uint64 setting) noexcept;
+    double settingFrom (int index, juce::uint64 published) const noexcept;
+    bool takeIfNewer (const SettingChange& change, int index) noexcept;
     void handOver (const SettingChange& change) noexcept;
     void applySetting (const SettingChange& change) noexcept;
-    void applyProgram (int index) noexcept;
+    void applyProgram (const SettingChange& change) noexcept;
     void resynchroniseFromPublished() noexcept;
     void setParameterValue (int index, float value) noexcept;
     void updateMeter() noexcept;
@@ -204,14 +211,29 @@ private:
     juce::AudioSampleBuffer scratchBuffer;
     double meterCoeff = 0.0;
 
-    // Hand-over between the callers and the audio side.
-    std::array<std::atomic<double>, kNumParameters> publishedSettings;
+    // Hand-over between the callers and the audio side. A published setting is one word: the
+    // version of the parameter's setting (31 bits, counting its writes), whether it came from a
+    // factory program, and the normalised value set (float bits) or the program's number. One
+    // word, so that a value and its version are always published together.
+    std::array<std::atomic<juce::uint64>, kNumParameters> publishedSettings;
     std::atomic<double> publishedGainReductionDb { 0.0 };
     std::atomic<bool> stateLoaded { false };
     std::atomic<bool> resynchronise { false };
     std::atomic<bool> programValuesToAnnounce { false };
     std::atomic<MillisecondClock> millisecondClock;
     SettingsQueue pendingSettings;
+
+    /** A state load in progress on this thread: the parameters it sets are published one by
+        one but handed to the audio side together, as one change. */
+    struct StateLoad
+    {
+        TarskAudioProcessor* owner = nullptr;
+        SettingChange change;
+    };
+    static thread_local StateLoad* stateLoadOnThisThread;
+
+    // Audio side: the version of each setting it applied last.
+    std::array<juce::uint32, kNumParameters> appliedVersions {};
 
     // Audio side: what the last preparation set up, and the analog noise generator.
     bool prepared = false;

@@ -158,6 +158,25 @@ void TarskAudioProcessor::setStateInformation (const void* data, int sizeInBytes
         }
     } stamp { *this };
 
+    // The parameters set below are published one by one but reach the audio side together,
+    // at one block boundary, when the load ends (before the stamp above).
+    struct CollectOnThisThread
+    {
+        TarskAudioProcessor& owner;
+        StateLoad load { &owner, { SettingChange::Kind::state } };
+        StateLoad* const outer = stateLoadOnThisThread;
+
+        explicit CollectOnThisThread (TarskAudioProcessor& o) : owner (o) { stateLoadOnThisThread = &load; }
+
+        ~CollectOnThisThread()
+        {
+            stateLoadOnThisThread = outer;
+
+            if (load.change.written != 0)
+                owner.handOver (load.change);
+        }
+    } collect { *this };
+
     if (data == nullptr || sizeInBytes < 9)
         return;
 

@@ -5,18 +5,38 @@
 #include <cstddef>
 #include <cstdint>
 
-/** One setting change handed from a parameter, program or state call to the audio side. */
+/**
+    One change handed from a parameter, program or state call to the audio side.
+
+    A program selection or a state load is one change, so the audio side applies all of it at
+    one block boundary. Each setting it wrote carries the version that the write gave the
+    parameter's published setting (counted per parameter, in the order the writes happened):
+    the audio side applies a setting only when its version is newer than the one it applied
+    last, so whatever order crossing callers' changes arrive in, what it ends up applying is
+    the last value published.
+*/
 struct SettingChange
 {
+    /** Number of settings a change can carry (the processor's parameters). */
+    static constexpr int kMaxSettings = 14;
+
     enum class Kind : std::int32_t
     {
-        parameter,  ///< a parameter's setValue: index and normalised value
-        program     ///< a factory program selection: index
+        parameter,  ///< a parameter's setValue: index and value
+        program,    ///< a factory program selection: index is the program
+        state       ///< a state load: the values it set, in parameter order
     };
 
     Kind kind = Kind::parameter;
     std::int32_t index = 0;
     float value = 0.0f;
+    /** Bit i set: the change published setting i, as versions[i]; values[i] holds the
+        normalised value for a state load. */
+    std::uint32_t written = 0;
+    std::array<std::uint32_t, kMaxSettings> versions {};
+    std::array<float, kMaxSettings> values {};
+
+    bool wrote (int setting) const noexcept { return (written >> setting) & 1u; }
 };
 
 /**

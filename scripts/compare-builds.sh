@@ -48,11 +48,11 @@ trap 'rm -rf "$work"' EXIT
 
 run_one() {
     local seed="$1"
-    local samples
-    samples="$("$here/build/bench/orvik_record" "$seed" "$seconds" "$work/new-$seed.raw")"
+    local samples resting
+    read -r samples resting < <("$here/build/bench/orvik_record" "$seed" "$seconds" "$work/new-$seed.raw")
     "$reference/build/bench/orvik_record" "$seed" "$seconds" "$work/ref-$seed.raw" >/dev/null
     if cmp -s "$work/new-$seed.raw" "$work/ref-$seed.raw"; then
-        echo "seed $seed: $samples samples identical"
+        echo "seed $seed: $samples samples identical ($resting blocks at rest in silence)"
     else
         echo "seed $seed: DIFFERENT ($(cmp "$work/new-$seed.raw" "$work/ref-$seed.raw" | head -1))"
     fi
@@ -64,6 +64,7 @@ export here reference seconds work
 seq "$first_seed" $((first_seed + sessions - 1)) | xargs -P "$jobs" -I{} bash -c 'run_one {}' | tee "$work/results"
 
 total="$(awk '/identical/ { s += $3 } END { print s + 0 }' "$work/results")"
+resting="$(awk '/identical/ { s += substr($6, 2) } END { print s + 0 }' "$work/results")"
 different="$(grep -c DIFFERENT "$work/results" || true)"
-echo "compared $total samples in $sessions sessions of ${seconds} s; sessions with a difference: $different"
+echo "compared $total samples in $sessions sessions of ${seconds} s ($resting blocks written at rest); sessions with a difference: $different"
 [ "$different" -eq 0 ]

@@ -80,8 +80,8 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 //==============================================================================
 TarskUI::TarskUI (TarskAudioProcessor* p)
 {
-    // Creation order is stacking order: the About card lies over every control and the
-    // toolbar (created next to last) over everything.
+    // Creation order is stacking order: the About card lies over every control, and the
+    // toolbar, created after it, over everything.
     lowerHotSpot = makeImageButton();
     upperHotSpot = makeImageButton();
 

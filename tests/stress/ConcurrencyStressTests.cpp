@@ -1,9 +1,11 @@
 // One thread processes audio while others change parameters, select programs, save and load
 // state and read what the editor reads. Built with ThreadSanitizer this finds data races;
-// in every build it checks that the audio stays finite and that the audio thread neither
-// allocates nor takes a mutex.
+// in every build it checks that the audio stays finite, that the audio thread neither
+// allocates nor takes a mutex, and that crossing calls leave the audio side using exactly the
+// settings the host is shown.
 
 #include "../ProcessorTestUtils.h"
+#include "processor/ParameterMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -29,38 +31,44 @@
 
 //==============================================================================
 // Allocation and mutex accounting for the audio thread (the sanitizers bring their own
-// allocator and interceptors, so the accounting is only compiled into plain builds).
+// allocator and interceptors, so the accounting is only compiled into plain builds). The C
+// allocator's entry points are replaced for the whole executable: operator new and the
+// framework's buffers (malloc, calloc, realloc) all end up here.
 namespace
 {
     thread_local bool onAudioThread = false;
     std::atomic<long> audioThreadAllocations { 0 };
     std::atomic<long> audioThreadMutexLocks { 0 };
+
+    void countAllocation() noexcept
+    {
+        if (onAudioThread)
+            audioThreadAllocations.fetch_add (1, std::memory_order_relaxed);
+    }
 }
 
 #ifndef ORVIK_UNDER_SANITIZER
-void* operator new (std::size_t size)
+extern "C"
 {
-    if (onAudioThread)
-        audioThreadAllocations.fetch_add (1, std::memory_order_relaxed);
+    // The C library's own allocator, under the names it exports for wrappers like these.
+    void* __libc_malloc (std::size_t);
+    void* __libc_calloc (std::size_t, std::size_t);
+    void* __libc_realloc (void*, std::size_t);
 
-    if (auto* p = std::malloc (size == 0 ? 1 : size))
-        return p;
+    void* malloc (std::size_t size)                      { countAllocation(); return __libc_malloc (size); }
+    void* calloc (std::size_t count, std::size_t size)   { countAllocation(); return __libc_calloc (count, size); }
+    void* realloc (void* p, std::size_t size)            { countAllocation(); return __libc_realloc (p, size); }
 
-    throw std::bad_alloc();
-}
+    int pthread_mutex_lock (pthread_mutex_t* mutex)
+    {
+        using LockFunction = int (*) (pthread_mutex_t*);
+        static auto* real = reinterpret_cast<LockFunction> (dlsym (RTLD_NEXT, "pthread_mutex_lock"));
 
-void operator delete (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+        if (onAudioThread)
+            audioThreadMutexLocks.fetch_add (1, std::memory_order_relaxed);
 
-extern "C" int pthread_mutex_lock (pthread_mutex_t* mutex)
-{
-    using LockFunction = int (*) (pthread_mutex_t*);
-    static auto* real = reinterpret_cast<LockFunction> (dlsym (RTLD_NEXT, "pthread_mutex_lock"));
-
-    if (onAudioThread)
-        audioThreadMutexLocks.fetch_add (1, std::memory_order_relaxed);
-
-    return real (mutex);
+        return real (mutex);
+    }
 }
  #define ORVIK_COUNTS_AUDIO_THREAD_CALLS 1
 #else
@@ -76,6 +84,8 @@ TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
     auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
     prepare (*processor, 48000.0, 512);
 
+    [[maybe_unused]] const long allocationsBefore = audioThreadAllocations.load();
+    [[maybe_unused]] const long locksBefore = audioThreadMutexLocks.load();
     std::atomic<bool> running { true };
     std::atomic<long> blocks { 0 }, nonFinite { 0 };
     std::vector<std::thread> threads;
@@ -165,29 +175,156 @@ TEST (ConcurrencyStress, SettingsStateAndProgramsRaceTheAudioThreadSafely)
     EXPECT_EQ (nonFinite.load(), 0);
 
    #if ORVIK_COUNTS_AUDIO_THREAD_CALLS
-    EXPECT_EQ (audioThreadAllocations.load(), 0);
-    EXPECT_EQ (audioThreadMutexLocks.load(), 0);
+    EXPECT_EQ (audioThreadAllocations.load(), allocationsBefore);
+    EXPECT_EQ (audioThreadMutexLocks.load(), locksBefore);
    #endif
 }
 
 TEST (ConcurrencyStress, AccountingSeesAllocationsAndLocksWhenTheyHappen)
 {
    #if ORVIK_COUNTS_AUDIO_THREAD_CALLS
-    // Guards the guard: the counters must notice what they are meant to catch.
-    const long allocationsBefore = audioThreadAllocations.load();
-    const long locksBefore = audioThreadMutexLocks.load();
+    // Guards the guard: the counters must notice each way of allocating and locking.
+    const auto allocatesOnAudioThread = [] (auto&& allocate)
+    {
+        const long before = audioThreadAllocations.load();
+        onAudioThread = true;
+        allocate();
+        onAudioThread = false;
+        return audioThreadAllocations.load() > before;
+    };
 
+    void* volatile block = nullptr;
+    EXPECT_TRUE (allocatesOnAudioThread ([] { delete new std::vector<int> (100); }));
+    EXPECT_TRUE (allocatesOnAudioThread ([&] { block = std::malloc (64); }));
+    EXPECT_TRUE (allocatesOnAudioThread ([&] { block = std::realloc (block, 4096); }));
+    std::free (block);
+    EXPECT_TRUE (allocatesOnAudioThread ([&] { block = std::calloc (16, 16); }));
+    std::free (block);
+    EXPECT_TRUE (allocatesOnAudioThread ([] { juce::AudioBuffer<float> buffer (2, 1024); }));
+
+    const long locksBefore = audioThreadMutexLocks.load();
     onAudioThread = true;
-    auto* p = new std::vector<int> (100);
     std::mutex mutex;
     mutex.lock();
     mutex.unlock();
     onAudioThread = false;
-    delete p;
-
-    EXPECT_GT (audioThreadAllocations.load(), allocationsBefore);
     EXPECT_GT (audioThreadMutexLocks.load(), locksBefore);
    #else
     GTEST_SKIP() << "sanitizer builds use their own allocator and interceptors";
+   #endif
+}
+
+//==============================================================================
+namespace
+{
+    // A clock that moves 400 ms per reading, so that a program selection right after a state
+    // load is sometimes held and sometimes applied.
+    juce::uint32 hurriedClock()
+    {
+        static std::atomic<juce::uint32> ms { 0 };
+        return ms.fetch_add (400);
+    }
+}
+
+TEST (ConcurrencyStress, CrossingCallsLeaveEveryPublishedSettingEqualToTheAppliedOne)
+{
+    auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
+    prepare (*processor, 48000.0, 64);
+    processor->setMillisecondClock (&hurriedClock);
+
+    // Saved states with every parameter away from program values, for loads to race with.
+    std::vector<juce::MemoryBlock> states (3);
+
+    for (size_t k = 0; k < states.size(); ++k)
+    {
+        for (int i = 0; i < kNumParameters; ++i)
+            parameter (*processor, i).setValue (0.1f + 0.37f * (float) ((i + (int) k) % 3));
+
+        processor->getStateInformation (states[k]);
+    }
+
+    [[maybe_unused]] const long allocationsBefore = audioThreadAllocations.load();
+    [[maybe_unused]] const long locksBefore = audioThreadMutexLocks.load();
+    long blocks = 0;
+
+    // Only how a round ends decides whether settings were left crossed, so there are many
+    // short rounds, each checked once its callers have stopped.
+    for (unsigned round = 0; round < 40; ++round)
+    {
+        std::atomic<bool> running { true };
+        std::atomic<long> roundBlocks { 0 };
+        std::vector<std::thread> threads;
+
+        // Short blocks, so that block boundaries fall between the callers' steps.
+        threads.emplace_back ([&]
+        {
+            juce::MidiBuffer midi;
+            juce::AudioBuffer<float> buffer (2, 64);
+
+            while (running.load())
+            {
+                buffer.clear();
+                onAudioThread = true;
+                processor->processBlock (buffer, midi);
+                onAudioThread = false;
+                roundBlocks.fetch_add (1);
+            }
+        });
+
+        // Two threads setting the same few parameters to different values...
+        for (unsigned seed : { 2 * round, 2 * round + 1 })
+        {
+            threads.emplace_back ([&, seed]
+            {
+                std::mt19937 random (seed);
+                std::uniform_int_distribution<int> pick (0, 3);
+                std::uniform_real_distribution<float> value (0.0f, 1.0f);
+                const int crossed[] = { kInput, kAttack, kMix, kLinkOn };
+
+                while (running.load())
+                    parameter (*processor, crossed[pick (random)]).setValue (value (random));
+            });
+        }
+
+        // ...while programs are selected and states loaded.
+        threads.emplace_back ([&]
+        {
+            std::mt19937 random (round);
+            std::uniform_int_distribution<int> program (0, kNumPrograms - 1);
+
+            for (long k = 0; running.load(); ++k)
+            {
+                processor->setCurrentProgram (program (random));
+
+                if (k % 4 == 0)
+                {
+                    const auto& state = states[(size_t) (k / 4) % states.size()];
+                    processor->setStateInformation (state.getData(), (int) state.getSize());
+                }
+            }
+        });
+
+        std::this_thread::sleep_for (std::chrono::milliseconds (50));
+        running.store (false);
+
+        for (auto& t : threads)
+            t.join();
+
+        // No more callers: once the queue has been applied, the audio side uses exactly what
+        // the host and the editor are shown.
+        processor->applyPendingSettings();
+
+        for (int i = 0; i < kNumParameters; ++i)
+            EXPECT_EQ (processor->getSetting (i), ParameterMapping::read (processor->getLiveState(), i))
+                << "parameter " << i << ", round " << round;
+
+        blocks += roundBlocks.load();
+    }
+
+    EXPECT_GT (blocks, 40);
+
+   #if ORVIK_COUNTS_AUDIO_THREAD_CALLS
+    EXPECT_EQ (audioThreadAllocations.load(), allocationsBefore);
+    EXPECT_EQ (audioThreadMutexLocks.load(), locksBefore);
    #endif
 }

@@ -1,6 +1,5 @@
-// The open editor on the message thread, its refresh timers running, while the audio thread
-// processes and a host thread automates parameters. Built with ThreadSanitizer this finds data
-// races between the panel's reads and writes and the other threads.
+// The open editor on the message thread, its refresh timers running and the user moving every
+// control, while the audio thread processes and a host thread automates (ThreadSanitizer).
 
 #include "../EditorTestUtils.h"
 #include "ui/widgets/NRVButton.h"
@@ -18,42 +17,32 @@ TEST (ConcurrencyStress, OpenEditorRacesTheAudioAndHostThreadsSafely)
 {
     auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
     prepare (*processor, 48000.0, 512);
-
     std::atomic<bool> running { true };
-    std::atomic<long> blocks { 0 };
+    std::mt19937 random (5);
+    std::uniform_real_distribution<float> value (0.0f, 1.0f);
 
     std::thread audio ([&]
     {
         juce::MidiBuffer midi;
-
         for (long k = 0; running.load(); ++k)
         {
             auto buffer = tone (512, k * 512, 2, 1.0f);
             processor->processBlock (buffer, midi);
-            blocks.fetch_add (1);
         }
     });
 
-    std::thread host ([&]
+    std::thread host ([&, random = std::mt19937 (6), value = value] () mutable
     {
-        std::mt19937 random (5);
-        std::uniform_int_distribution<int> index (0, kNumParameters - 1);
-        std::uniform_real_distribution<float> value (0.0f, 1.0f);
-
-        while (running.load())
+        for (int i = 0; running.load(); i = (i + 1) % kNumParameters)
         {
-            parameter (*processor, index (random)).setValue (value (random));
+            parameter (*processor, i).setValue (value (random));
             std::this_thread::sleep_for (std::chrono::microseconds (200));
         }
     });
 
     {
         OpenEditor ui (*processor);
-        std::mt19937 random (6);
-        std::uniform_real_distribution<float> value (0.0f, 1.0f);
 
-        // The user turns every knob and switch (dragged, so with gestures), clicks the buttons
-        // and the host highlights controls, while the refresh timers run between the moves.
         for (int round = 0; round < 40; ++round)
         {
             for (int i = 0; i < ui.panel->getNumChildComponents(); ++i)
@@ -79,6 +68,4 @@ TEST (ConcurrencyStress, OpenEditorRacesTheAudioAndHostThreadsSafely)
     running.store (false);
     audio.join();
     host.join();
-
-    EXPECT_GT (blocks.load(), 0);
 }
