@@ -10,7 +10,15 @@ shift || true
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 
-cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@"
+# Compile results are shared between configurations and checkouts when ccache is there; paths
+# are hashed relative to the checkout, so another clone of the repository hits the same cache.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR="$root"
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" "$@"
 if [ -n "${ORVIK_TARGETS:-}" ]; then
     # shellcheck disable=SC2086
     cmake --build "$build_dir" --parallel "$jobs" --target $ORVIK_TARGETS

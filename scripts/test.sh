@@ -4,7 +4,9 @@
 #      modules loaded through the framework's hosting) and the concurrency stress test;
 #   2. a ThreadSanitizer build running the concurrency stress test;
 #   3. a clang AddressSanitizer/UndefinedBehaviorSanitizer build running the unit tests and the
-#      saved-state fuzzer for a bounded time.
+#      saved-state fuzzer for a bounded time;
+#   4. an optimised build with the framework's and the plug-in's assertions on, running the unit,
+#      host and stress tests (any assertion that fires fails its test).
 # Exits non-zero when any test fails.
 set -euo pipefail
 
@@ -42,5 +44,9 @@ mkdir -p "$root/build-fuzz/corpus"
 "${no_aslr[@]}" "$root/build-fuzz/tests/orvik_state_fuzzer" -max_total_time="$fuzz_seconds" \
     -max_len=65536 -timeout=30 -artifact_prefix="$root/build-fuzz/" \
     "$root/build-fuzz/corpus" "$root/tests/fuzz/seeds"
+
+echo "==> Assertions on: unit, host and stress tests"
+"$root/scripts/build.sh" "$root/build-assert" -DORVIK_ASSERTIONS=ON -DORVIK_BUILD_BENCHMARKS=OFF
+ctest --test-dir "$root/build-assert" --output-on-failure --parallel "$jobs" -L "unit|host|stress"
 
 echo "==> All tests passed"

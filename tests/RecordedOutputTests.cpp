@@ -150,18 +150,18 @@ namespace
           { { 0, kRatio, 1.0f }, { 0, kHPF, 1.0f }, { 0, kContOn, 1.0f }, { 0, kContAttack, 0.2f }, { 0, kContRelease, 0.7f } }, {} },
         // 100:1, mono, analog off: the bias at rest lies beyond the gain table.
         { 48000.0, 1, 1.6, 0.5f, { 256 }, { { 0, kRatio, 1.0f }, { 0, kAnalogOn, 0.0f }, { 0, kInput, 0.8f } }, {} },
-        // Every setting ramps; the filter switched on, re-tuned mid-glide and off; bypass and
-        // analog colour reversed mid-fade.
+        // Every setting ramps; the filter switched on, re-tuned mid-glide (a repeated
+        // value mid-glide changes nothing) and off; bypass and analog colour reversed mid-fade.
         { 48000.0, 2, 1.6, 0.3f, { 480, 1, 37, 0, 255 }, {},
           { { 0.1, kInput, 0.6f }, { 0.15, kOutput, 0.5f }, { 0.2, kAttack, 0.0f }, { 0.25, kRelease, 0.5f }, { 0.3, kMix, 0.6f },
-            { 0.35, kRatio, 0.5f }, { 0.4, kHPF, 0.5f }, { 0.45, kHPF, 1.0f }, { 0.55, kStereoLink, 0.3f }, { 0.6, kLinkOn, 1.0f },
+            { 0.35, kRatio, 0.5f }, { 0.4, kHPF, 0.5f }, { 0.45, kHPF, 1.0f }, { 0.48, kRatio, 0.5f }, { 0.55, kStereoLink, 0.3f }, { 0.6, kLinkOn, 1.0f },
             { 0.65, kContOn, 1.0f }, { 0.7, kContAttack, 0.0f }, { 0.75, kContRelease, 0.9f }, { 0.8, kHPF, 0.0f },
             { 0.85, kBypass, 1.0f }, { 0.9, kBypass, 0.0f }, { 1.0, kAnalogOn, 0.0f }, { 1.05, kAnalogOn, 1.0f },
             { 1.2, kAnalogOn, 0.0f }, { 1.25, kRatio, 1.0f }, { 1.3, kMix, 1.0f } } },
-        // Output at its top and half the dry signal: the op-amp at its rails, the clip in front
-        // of the transformer, also while the colour fades out and in.
-        { 48000.0, 2, 1.2, 2.0f, { 512 }, { { 0, kOutput, 1.0f }, { 0, kInput, 1.0f }, { 0, kMix, 0.5f } },
-          { { 0.5, kAnalogOn, 0.0f }, { 0.7, kAnalogOn, 1.0f } } },
+        // Output at its top and half the dry signal: the op-amp at its rails and (at 192 kHz) its
+        // slew limit, the clip in front of the transformer, also while the colour fades out and in.
+        { 192000.0, 2, 0.6, 2.0f, { 512 }, { { 0, kOutput, 1.0f }, { 0, kInput, 1.0f }, { 0, kMix, 0.5f } },
+          { { 0.2, kAnalogOn, 0.0f }, { 0.4, kAnalogOn, 1.0f } } },
         // Programs take over without ramps; the VST3 wrapper's release changes nothing; a host
         // bypass only lets the meter fall.
         { 44100.0, 1, 1.2, 0.3f, { 441 }, {},
@@ -316,8 +316,8 @@ namespace
           { 0.0831907317, 0.155895948, 0.183900505, -0.0552012436, -0.0966784731, 9.73740157e-07, 1.59244826e-06, 3.65731576e-05 }, -8.7158729338007106 },
         { "every setting ramps", "d90dc6d5 e7a30b56 30a8080b 9981b9e7 19d23aa1 64ff8d11 9a9ad443 1e2eabd3 fb0a0e07",
           { 0.0650570914, 0.120450415, 0.199447066, -0.0282179322, -0.0756684095, 0.0566342436, 2.11666247e-06, 9.6737831e-06 }, -5.3435046604382821 },
-        { "rails and clip", "50a18946 023d6778 a1e80dca bc60707e 77a82b3c 9ef64ec5 30693699 7e7cf285 e47435cb",
-          { -1.34939754, 1.56019723, -2.14969015, 2.22607708, -1.4368366, 1.25580621, -1.68053186, -0.0540341735 }, -31.614698944712842 },
+        { "rails and clip", "6e289f11 98fcbb45 6aae5f2f 2ef1f747 cd1a7624 b0ee590b 07e98ea4 68071fb1 a69f5c71",
+          { 1.61396623, 1.54094195, -1.475806, -1.92148876, 1.49594247, 1.42875862, -1.97086287, -1.72240543 }, -31.614698944712842 },
         { "programs, release, host bypass", "4b48a7ae 61ded8e6 57871b60 3f21a197 85a014f4 de645c53 e6d5c5c3 9573a567 c4ae91aa",
           { -0.0949476659, 0.169981092, -0.335291088, 0.1695932, -0.0656308234, 0.0296927132, -0.0713737905, -0.00517580425 }, -31.614698944712842 },
         { "compressor 1 channel", "08f5275e d74ee147 d98f5d43 8ed3719d 2d228206 6f9bfa89 ba28845e 5fdefcf5 768690f7",

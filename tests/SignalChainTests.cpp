@@ -96,15 +96,15 @@ TEST_F (SignalChain, At100To1AQuietSignalAfterSilenceKeepsItsLevel)
     EXPECT_GT (runTone (50, 60, 1.0e-4f), 1.0e-4f);  // no reduction: a little above the input
 }
 
-TEST_F (SignalChain, UnpreparedOrReleasedInstancesPassAudioUnchanged)
+TEST_F (SignalChain, UnpreparedReleasedOrShortOfChannelsAudioPassesUnchanged)
 {
     auto released = createProcessor (juce::AudioProcessor::wrapperType_VST), fresh = createProcessor();
     prepare (*released, kRate, kBlock);
     released->releaseResources();
 
-    for (auto* p : { released.get(), fresh.get() })
+    for (auto [p, channels] : { std::pair (released.get(), 2), { fresh.get(), 2 }, { processor.get(), 1 } })
     {
-        const auto input = tone (kBlock);
+        const auto input = tone (kBlock, 0, channels);
         auto output = input;
         p->processBlock (output, midi);
         EXPECT_TRUE (sameSamples (input, output));
