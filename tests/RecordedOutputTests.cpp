@@ -99,6 +99,7 @@ namespace
         std::vector<Change> before, during;
         juce::AudioProcessor::WrapperType wrapper = juce::AudioProcessor::wrapperType_VST3;
         float tail = 1.0e-4f;  // a quiet tone after the drums: the gain at rest shows in it
+        double start = 0.0;    // silence before the drums
     };
 
     Recording process (const Run& run)
@@ -127,7 +128,8 @@ namespace
             juce::AudioBuffer<float> buffer (run.channels, n);
             for (int c = 0; c < run.channels; ++c)
                 for (int i = 0; i < n; ++i)
-                    buffer.setSample (c, i, run.level * drums (c, (double) (start + i) / run.rate, run.tail));
+                    buffer.setSample (c, i, (double) (start + i) < run.start * run.rate ? 0.0f
+                                            : run.level * drums (c, (double) (start + i) / run.rate - run.start, run.tail));
             hostBypass ? p->processBlockBypassed (buffer, midi) : p->processBlock (buffer, midi);
             r.add (buffer.getArrayOfReadPointers(), n);
             r.meters.push_back (p->getGainReductionDb());
@@ -166,6 +168,10 @@ namespace
         // bypass only lets the meter fall.
         { 44100.0, 1, 1.2, 0.3f, { 441 }, {},
           { { 0.2, kProgram, 3 }, { 0.5, kProgram, 7 }, { 0.7, kReleaseResources, 0 }, { 1.0, kHostBypass, 0 }, { 1.01, kHostBypass, 0 } } },
+        // Silence long enough for the circuit to come to rest (bit for bit), settings ramping in
+        // it, then the drums; at 8 kHz.
+        { 8000.0, 1, 6.5, 0.5f, { 400 }, { { 0, kAnalogOn, 0.0f } }, { { 5.85, kMix, 0.5f }, { 5.85, kInput, 0.5f } },
+          juce::AudioProcessor::wrapperType_VST3, 0.0f, 6.0 },
     };
 
     //==============================================================================
@@ -293,6 +299,7 @@ namespace
         { "every setting ramps", [] { return process (kRuns[4]); } },
         { "rails and clip", [] { return process (kRuns[5]); } },
         { "programs, release, host bypass", [] { return process (kRuns[6]); } },
+        { "ramps in silence at rest, 8 kHz", [] { return process (kRuns[7]); } },
         { "compressor 1 channel", [] { return compress (1); } },
         { "compressor 2 channels", [] { return compress (2); } },
         { "compressor 3 channels", [] { return compress (3); } },
@@ -320,6 +327,8 @@ namespace
           { 1.61396623, 1.54094195, -1.475806, -1.92148876, 1.49594247, 1.42875862, -1.97086287, -1.72240543 }, -31.614698944712842 },
         { "programs, release, host bypass", "4b48a7ae 61ded8e6 57871b60 3f21a197 85a014f4 de645c53 e6d5c5c3 9573a567 c4ae91aa",
           { -0.0949476659, 0.169981092, -0.335291088, 0.1695932, -0.0656308234, 0.0296927132, -0.0713737905, -0.00517580425 }, -31.614698944712842 },
+        { "ramps in silence at rest, 8 kHz", "c0a86e00 c0a86e00 c0a86e00 c0a86e00 c0a86e00 c0a86e00 c0a86e00 e3c42be7 5953bc98",
+          { 0, 0, 0, 0, 0, 0, 0, -0.128930092 }, -16.362237434733572 },
         { "compressor 1 channel", "08f5275e d74ee147 d98f5d43 8ed3719d 2d228206 6f9bfa89 ba28845e 5fdefcf5 768690f7",
           { -0.297914803, 0.914839864, -1.82051146, 2.08358645, -0.607776821, 0.511089981, -1.24523628, 0 }, 3.1572794914245605 },
         { "compressor 2 channels", "bee13c55 ed7d26f1 28157beb 0533413b d4a6850f 72fa665b 09b68127 549ed81e 8cfc5a92",
