@@ -151,8 +151,9 @@ namespace
 // resting level T = s * resting gain itself leaves the capacitor uncharged, every level up to T
 // is resting and not too high, and every level above T is too high (its gain is at most the
 // resting gain). The rounds then only compare m with T, and g is read once, for the last level.
-// The order holds unless a charge coefficient or ratio divider is below 0 (absurd settings);
-// then, and whenever T charges the capacitor, every round decides as described first.
+// When T charges the capacitor, every gain read still bounds g on one side of it, and most
+// rounds decide from the bounds (see solveLane). The order holds unless a charge coefficient or
+// ratio divider is below 0 (absurd settings); then every round decides as described first.
 namespace
 {
     /** The gain with the attack capacitor at attackVolts: the control voltage (the mean of the
@@ -225,6 +226,16 @@ namespace
         }
         else
         {
+            // While the order holds, the gains read so far bound g inside the bracket: an upper
+            // bound from its low side (the resting gain to start with) and a lower bound from
+            // its high side (read at the upper end to start with). When s times the upper bound
+            // is below m, m is too high whatever g(m) is; when s times the lower bound is not
+            // below m, it is not; only otherwise is g(m) read.
+            const bool bounded = k.gainFallsWithLevel;
+            double upper = lane.restingGain;
+            double lower = bounded ? gainAtLevel (hi, lane, k) : 0.0;
+            bool known = true;
+
             do
             {
                 m = (lo + hi) * kHalf;
@@ -234,18 +245,45 @@ namespace
                 if (lane.attackVolts >= target)
                 {
                     g = lane.restingGain;
+                    known = true;
                     tooHigh = restingLevel < m;
+                }
+                else if (bounded && s * upper < m)
+                {
+                    g = upper;
+                    known = upper == lower;
+                    tooHigh = true;
+                }
+                else if (bounded && ! (s * lower < m))
+                {
+                    g = lower;
+                    known = upper == lower;
+                    tooHigh = false;
                 }
                 else
                 {
                     g = gainAtControlVoltage ((target - lane.attackVolts) * k.attackCharge + lane.attackVolts, lane, k);
+                    known = true;
                     tooHigh = s * g < m;
+                }
+
+                // A gain read bounds the rest of the bracket from the side it was read on.
+                if (bounded && known)
+                {
+                    if (tooHigh)
+                        lower = g;
+                    else
+                        upper = g;
                 }
 
                 hi = tooHigh ? m : hi;
                 lo = tooHigh ? lo : m;
             }
             while (anotherRound (++rounds, lo, hi));
+
+            // Decided by the bounds alone: the last level's gain is read now.
+            if (! known)
+                g = gainAtLevel (m, lane, k);
         }
 
         lane.level = m;
@@ -447,11 +485,11 @@ void OrvikQ4Compression::fillGainTable() noexcept
 //==============================================================================
 void OrvikQ4Compression::setRatio (int newRatioIndex, bool force) noexcept
 {
-    if (newRatioIndex == ratioIndex && ! force)
-        return;
-
     // Every settings update passes here: the compressor leaves its rest and looks again.
     settled = false;
+
+    if (newRatioIndex == ratioIndex && ! force)
+        return;
 
     if (juce::isPositiveAndBelow (newRatioIndex, (int) std::size (kRatioRows)))
     {

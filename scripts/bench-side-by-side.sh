@@ -27,7 +27,7 @@ for r in $(seq 1 "$rounds"); do
             | python3 -c '
 import json, sys
 for b in json.load(sys.stdin)["benchmarks"]:
-    for key in ("per_sample_per_channel", "time_per_channel_sample"):
+    for key in ("per_sample_per_channel", "time_per_channel_sample", "per_sample_channel"):
         if key in b:
             print(b["name"], b[key] * 1e9)
             break

@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace
 {
-struct NoProcessor;
-using Panel = NRVUI<NoProcessor>;
+using Panel = NRVUI<struct NoProcessor>;
 
 // Counts the repaints that reach the panel without putting it on a screen.
 struct RepaintCounter : juce::CachedComponentImage
@@ -66,9 +63,8 @@ TEST (ControlRegistry, BracketsCoverExactlyTheirPixelsHigherIndexOnTop)
         const juce::Image image = panel.createComponentSnapshot (panel.getLocalBounds());
 
         int count = 0;
-        for (int y = 0; y < 80; ++y)
-            for (int x = 0; x < 80; ++x)
-                count += image.getPixelAt (x, y).getAlpha() > 0 ? 1 : 0;
+        for (int i = 0; i < 80 * 80; ++i)
+            count += image.getPixelAt (i % 80, i / 80).getAlpha() > 0 ? 1 : 0;
         EXPECT_EQ (count, c.count) << c.bounds.toString(); // nothing else, no partial pixels
         for (auto p : c.on)
             EXPECT_EQ (image.getPixelAt (p.x, p.y), juce::Colours::blue) << p.toString();

@@ -152,27 +152,11 @@ TEST (Hum, SquareWaveIsNegativeFromExactlyHalfAPeriod)
     EXPECT_EQ (square, (Block { 3.0e-6f, -3.0e-6f, -3.0e-6f, 3.0e-6f }));
 }
 
-TEST (Hum, EachChannelsStateAdvancesOnlyWhenUsed)
-{
-    NRVHum hum, fresh;
-    hum.prepareToPlay (48000.0, 2);
-    fresh.prepareToPlay (48000.0, 1);
-    Channels silence (2, Block (333, 0.0f));
-    hum.processSamples (pointersTo (silence).data(), 333);  // every channel's hum comes from channel 0's state
-    EXPECT_TRUE (hum.channels[0]->phase > 0.0 && hum.channels[1]->phase == 0.0);
-
-    Block channelOne (256, 0.0f), expected (256, 0.0f);
-    hum.processSamples (channelOne.data(), 256, 1);  // the one-channel form uses that channel's own state
-    fresh.processSamples (expected.data(), 256, 0);
-    EXPECT_EQ (channelOne, expected);
-}
-
 TEST (Hum, CallsWithoutAMatchingStateLeaveTheAudioAlone)
 {
-    NRVHum unprepared, none, noRate, stereo;
+    NRVHum unprepared, none, noRate;
     none.prepareToPlay (48000.0, 0);
     noRate.prepareToPlay (0.0, 2);
-    stereo.prepareToPlay (48000.0, 2);
     const Channels audio (2, Block (64, 0.5f));
     for (auto* hum : { &unprepared, &none, &noRate })
     {
@@ -180,11 +164,6 @@ TEST (Hum, CallsWithoutAMatchingStateLeaveTheAudioAlone)
         hum->processSamples (pointersTo (copy).data(), 64);
         EXPECT_EQ (copy, audio);
     }
-
-    auto channel = audio[0];
-    stereo.processSamples (channel.data(), 64, 2);
-    stereo.processSamples (channel.data(), 64, -1);
-    EXPECT_EQ (channel, audio[0]);
 }
 
 //==============================================================================

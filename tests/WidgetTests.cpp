@@ -1,3 +1,4 @@
+#include "MessageLoop.h"
 #include "ui/widgets/OrvikKnob.h"
 #include "ui/widgets/OrvikRedButton.h"
 #include "ui/widgets/OrvikSwitch.h"
@@ -6,19 +7,10 @@
 
 #include <cmath>
 
-// The framework's public loop runner exists only where modal loops are permitted, which the
-// plug-in build forbids; this per-message dispatcher is what that runner calls.
-namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
+using OrvikQ4::test::runMessageLoopFor;
 
 namespace
 {
-void runMessageLoopFor (juce::uint32 ms)
-{
-    for (const auto end = juce::Time::getMillisecondCounter() + ms; juce::Time::getMillisecondCounter() < end;)
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (1);
-}
-
 juce::Image solid (int w, int h, juce::Colour c)
 {
     juce::Image image (juce::Image::ARGB, w, h, true);
@@ -26,10 +18,7 @@ juce::Image solid (int w, int h, juce::Colour c)
     return image;
 }
 
-juce::Colour pixelAt (juce::Component& c, int x, int y)
-{
-    return c.createComponentSnapshot (c.getLocalBounds()).getPixelAt (x, y);
-}
+juce::Colour pixelAt (juce::Component& c, int x, int y) { return c.createComponentSnapshot (c.getLocalBounds()).getPixelAt (x, y); }
 
 struct TestButton : OrvikRedButton
 {
@@ -47,6 +36,7 @@ TEST (Widgets, ButtonClicksAreFilteredByTheirModifierFlags)
         { alt | left, true, false, false, 0, false }, // already at the default: nothing
         { alt | left, false, false, true, 0, true },  // reset off: ignored, not a plain click
         { alt | shift | left, true, false, true, 0, true }, { alt | cmd | left, true, false, true, 0, true },
+        { alt | ctrl | left, true, false, true, 0, true }, { shift | left, true, false, true, 0, true },
         { ctrl | left, true, false, true, 0, true }, { cmd, true, false, true, 0, true },
     };
     for (const auto& c : cases)
@@ -75,24 +65,27 @@ struct TestSwitch : OrvikSwitch
         setBounds (0, 0, 40, 47);
     }
     float accumulator() const { return wheelAccumulator; }
-    void smoothWheel (float deltaY, bool isReversed = false)
+    void wheel (float deltaY, bool isReversed = false, bool isSmooth = true, int rawModifiers = 0)
     {
         static juce::int64 ms = 0; // the framework drops a wheel event that repeats the last time
         const juce::Time t (++ms);
-        mouseWheelMove (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), {}, {}, 1.0f, 0, 0, 0, 0,
-                                          this, this, t, {}, t, 1, false),
-                        { 0.0f, deltaY, isReversed, true, false });
+        mouseWheelMove (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), {}, juce::ModifierKeys (rawModifiers),
+                                          1.0f, 0, 0, 0, 0, this, this, t, {}, t, 1, false),
+                        { 0.0f, deltaY, isReversed, isSmooth, false });
     }
 };
 
-TEST (Widgets, SmoothWheelTakesWholeStepsHalvesAwayFromZero)
+TEST (Widgets, SmoothWheelTakesWholeStepsHalvesAwayFromZeroAndForgetsAfterRest)
 {
-    // 25 accumulated per unit of deltaY, so 0.02 is exactly half a step.
-    struct Case { double start; float deltaY; bool reversed; double value; float remainder; };
+    // 25 accumulated per unit of deltaY, so 0.02 is exactly half a step. A second movement of
+    // 0.008 (0.2 of a step) follows after `restMs`, when given.
+    struct Case { double start; float deltaY; bool reversed; int restMs; double value; float remainder; };
     const Case cases[] = {
-        { 0.5, 0.02f, false, 1.0, -0.5f }, { 0.5, -0.02f, false, 0.0, 0.5f }, { 0.5, 0.02f, true, 0.0, 0.5f },
-        { 0.5, 0.016f, false, 0.5, 0.4f }, // less than half a step: kept
-        { 1.0, 0.02f, false, 1.0, -0.5f }, // clamped, the step still taken off
+        { 0.5, 0.02f, false, 0, 1.0, -0.5f }, { 0.5, -0.02f, false, 0, 0.0, 0.5f }, { 0.5, 0.02f, true, 0, 0.0, 0.5f },
+        { 0.5, 0.016f, false, 0, 0.5, 0.4f }, // less than half a step: kept
+        { 1.0, 0.02f, false, 0, 1.0, -0.5f }, // clamped, the step still taken off
+        { 0.5, 0.016f, false, 300, 1.0, -0.4f }, // 0.4 + 0.2 within the rest time: one step
+        { 0.5, 0.016f, false, 600, 0.5, 0.2f },  // the 0.4 is forgotten
     };
     for (const auto& c : cases)
     {
@@ -101,32 +94,31 @@ TEST (Widgets, SmoothWheelTakesWholeStepsHalvesAwayFromZero)
         s.setValue (c.start, juce::dontSendNotification);
         s.onValueChange = [&] { ++changes; };
         s.onDragStart = [&] { ++dragStarts; };
-        s.smoothWheel (c.deltaY, c.reversed);
-        EXPECT_EQ (s.getValue(), c.value) << c.start << " " << c.deltaY;
-        EXPECT_FLOAT_EQ (s.accumulator(), c.remainder) << c.start << " " << c.deltaY;
+        s.wheel (c.deltaY, c.reversed);
         EXPECT_EQ (changes, 0); // told later, asynchronously, and without a drag
-        runMessageLoopFor (20);
-        EXPECT_EQ (changes, c.value != c.start ? 1 : 0);
+        runMessageLoopFor (c.restMs > 0 ? c.restMs : 20);
+        if (c.restMs > 0)
+            s.wheel (0.008f);
+        EXPECT_EQ (s.getValue(), c.value) << c.start << " " << c.deltaY << " " << c.restMs;
+        EXPECT_FLOAT_EQ (s.accumulator(), c.remainder) << c.start << " " << c.deltaY << " " << c.restMs;
+        EXPECT_EQ (changes, c.restMs == 0 && c.value != c.start ? 1 : 0);
         EXPECT_EQ (dragStarts, 0);
     }
 }
 
-TEST (Widgets, SmoothWheelRemainderIsForgottenAfterRest)
+TEST (Widgets, ControlWheelOnAContinuousControlMovesATenthOfTheFrameworksStep)
 {
-    TestSwitch s;
-    s.setValue (0.5, juce::dontSendNotification);
-    s.smoothWheel (0.016f); // 0.4 of a step
-    runMessageLoopFor (300);
-    s.smoothWheel (0.008f); // 0.6 within the rest time: one step
-    EXPECT_EQ (s.getValue(), 1.0);
-
-    TestSwitch t;
-    t.setValue (0.5, juce::dontSendNotification);
-    t.smoothWheel (0.016f);
-    runMessageLoopFor (600);
-    t.smoothWheel (0.008f); // the 0.4 is gone
-    EXPECT_EQ (t.getValue(), 0.5);
-    EXPECT_FLOAT_EQ (t.accumulator(), 0.2f);
+    const auto moved = [] (int rawModifiers)
+    {
+        TestSwitch s;
+        s.setRange (0.0, 1.0, 0.0); // a knob's range: the framework's wheel handling
+        s.setValue (0.5);
+        s.wheel (0.1f, false, true, rawModifiers);
+        return s.getValue() - 0.5;
+    };
+    EXPECT_NEAR (moved (0), 0.015, 1.0e-6); // the framework's 0.15 of the range per unit
+    EXPECT_NEAR (moved (2), 0.0015, 1.0e-6);
+    EXPECT_NEAR (moved (2 | 1), 0.015, 1.0e-6); // Control with Shift: unscaled
 }
 
 TEST (Widgets, SwitchShowsTheMiddlePictureFromOneThirdToTwoThirds)
@@ -135,9 +127,8 @@ TEST (Widgets, SwitchShowsTheMiddlePictureFromOneThirdToTwoThirds)
     s.setRange (0.0, 1.0, 0.0); // to reach the exact thresholds
     const double third = 1.0 / 3.0, twoThirds = 2.0 / 3.0;
     const std::pair<double, juce::Colour> cases[] = {
-        { std::nextafter (third, 0.0), juce::Colours::red }, { third, juce::Colours::green },
-        { 0.5, juce::Colours::green }, { twoThirds, juce::Colours::green },
-        { std::nextafter (twoThirds, 1.0), juce::Colours::blue },
+        { std::nextafter (third, 0.0), juce::Colours::red }, { third, juce::Colours::green }, { 0.5, juce::Colours::green },
+        { twoThirds, juce::Colours::green }, { std::nextafter (twoThirds, 1.0), juce::Colours::blue },
     };
     for (const auto& [value, lever] : cases)
     {
@@ -149,31 +140,23 @@ TEST (Widgets, SwitchShowsTheMiddlePictureFromOneThirdToTwoThirds)
 
 TEST (Widgets, KnobTurnsItsCapThroughTheSweep)
 {
-    // A green back, a cap with a black pointer bar, a blue dot in the middle of the top layer.
-    struct ColourKnob : OrvikKnob
+    // A green back, a cap with a black pointer bar from the top to the centre, no top layer.
+    struct : OrvikKnob
     {
-        ColourKnob()
-        {
-            backImage = solid (166, 166, juce::Colours::green);
-            midImage = juce::Image (juce::Image::ARGB, 166, 166, true);
-            topImage = juce::Image (juce::Image::ARGB, 166, 166, true);
-            juce::Graphics (midImage).fillRect (73, 10, 20, 83); // pointer from the top to the centre
-            juce::Graphics top (topImage);
-            top.setColour (juce::Colours::blue);
-            top.fillRect (78, 78, 10, 10);
-            setBounds (0, 0, 84, 84);
-        }
+        void draw() { backImage = solid (166, 166, juce::Colours::green); midImage = solid (166, 166, {}); topImage = {};
+                      juce::Graphics (midImage).fillRect (73, 10, 20, 83); setBounds (0, 0, 84, 84); }
     } knob;
+    knob.draw();
 
     // Drawn at half size, the pointer sits 32 pixels above the centre (42, 42) when upright.
     for (const auto& [value, angle] : { std::pair (0.0, -2.5918140411376953), std::pair (0.5, 0.0), std::pair (1.0, 2.5918140411376953) })
     {
         knob.setValue (value);
-        EXPECT_EQ (pixelAt (knob, juce::roundToInt (42 + 32 * std::sin (angle)), juce::roundToInt (42 - 32 * std::cos (angle))),
+        const auto image = knob.createComponentSnapshot (knob.getLocalBounds());
+        EXPECT_EQ (image.getPixelAt (juce::roundToInt (42 + 32 * std::sin (angle)), juce::roundToInt (42 - 32 * std::cos (angle))),
                    juce::Colours::black) << value;
-        EXPECT_EQ (pixelAt (knob, 42, 10) == juce::Colours::black, value == 0.5) << value;
-        EXPECT_EQ (pixelAt (knob, 42, 42), juce::Colours::blue);
-        EXPECT_EQ (pixelAt (knob, 2, 2), juce::Colours::green);
+        EXPECT_EQ (image.getPixelAt (42, 10) == juce::Colours::black, value == 0.5) << value;
+        EXPECT_EQ (image.getPixelAt (2, 2), juce::Colours::green);
     }
 }
 } // namespace

@@ -54,9 +54,7 @@ TEST (ConcurrencyStress, OpenEditorRacesTheAudioAndHostThreadsSafely)
                     ui.panel->sliderDragEnded (s);
                 }
                 else if (auto* b = ui.child<NRVButton> (i))
-                {
                     ui.panel->buttonClicked (b);
-                }
             }
 
             ui.editor->setControlHighlight ({ round % kNumParameters, round % 2 == 0, juce::Colours::red });
