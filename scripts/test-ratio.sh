@@ -13,7 +13,7 @@ mapfile -t tests < <(find tests -path tests/fuzz/seeds -prune -o -path tests/mut
                           \( -name '*.cpp' -o -name '*.h' -o -name '*.sh' -o -name '*.txt' \) -print | sort)
 mapfile -t editor < <(find ui -type f \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
 mapfile -t unit < <(find tests -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \) | sort | \
-                    grep -v -E 'Widget|ControlRegistry|AboutToolbar|Panel|Editor|Resources' || true)
+                    grep -v -E 'Widget|ControlRegistry|AboutToolbar|Panel|Editor|Resources|MessageLoop|Snapshot' || true)
 
 p=$(count "${product[@]}"); t=$(count "${tests[@]}"); u=$(count "${unit[@]}"); e=$(count "${editor[@]}")
 printf 'product code  %6d lines (dsp/, processor/: %d; ui/: %d)\n' "$p" $((p - e)) "$e"
