@@ -3,6 +3,7 @@
 #include "dsp/BiquadDesign.h"
 #include "dsp/SoftClip.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -77,32 +78,53 @@ void OrvikQ4DynamicHiPass::process (float* data, int numSamples) noexcept
     double env = envelope;
     double morph = lastMorph;
 
-    for (int i = 0; i < numSamples; ++i)
+    // In chunks, two passes each: the envelope and the morph of every sample (the morph's
+    // curve is independent from sample to sample, so its divisions run side by side), then the
+    // filter.
+    constexpr int kChunk = 64;
+    double morphs[kChunk];
+
+    for (int start = 0; start < numSamples; start += kChunk)
     {
-        const float x = data[i];
+        const int count = std::min (kChunk, numSamples - start);
+        float* const block = data + start;
 
-        env = static_cast<double> (std::abs (x)) * envelopeCoeff + env * envelopeKeep;
-        const double m = padeSoftClip (kEnvelopeToMorph * env);
-
-        // A steady envelope (silence included) leaves the coefficients alone.
-        if (m != morph)
+        for (int i = 0; i < count; ++i)
         {
-            b0 = toFloat (deltaCoeffs[0] * m + baseCoeffs[0]);
-            b1 = toFloat (deltaCoeffs[1] * m + baseCoeffs[1]);
-            b2 = toFloat (deltaCoeffs[2] * m + baseCoeffs[2]);
-            a1 = toFloat (deltaCoeffs[3] * m + baseCoeffs[3]);
-            a2 = toFloat (deltaCoeffs[4] * m + baseCoeffs[4]);
-            morph = m;
+            env = static_cast<double> (std::abs (block[i])) * envelopeCoeff + env * envelopeKeep;
+            morphs[i] = env;
         }
 
-        float y = b0 * x + s1;
+        for (int i = 0; i < count; ++i)
+            morphs[i] = padeSoftClip (kEnvelopeToMorph * morphs[i]);
 
-        if (! (y > kFlushLevel || y < -kFlushLevel))
-            y = 0.0f;
+        for (int i = 0; i < count; ++i)
+        {
+            const float x = block[i];
+            const double m = morphs[i];
 
-        s1 = (b1 * x - a1 * y) + s2;
-        s2 = b2 * x - a2 * y;
-        data[i] = y;
+            // A steady envelope (silence included) leaves the coefficients alone.
+            if (m != morph)
+            {
+                b0 = toFloat (deltaCoeffs[0] * m + baseCoeffs[0]);
+                b1 = toFloat (deltaCoeffs[1] * m + baseCoeffs[1]);
+                b2 = toFloat (deltaCoeffs[2] * m + baseCoeffs[2]);
+                a1 = toFloat (deltaCoeffs[3] * m + baseCoeffs[3]);
+                a2 = toFloat (deltaCoeffs[4] * m + baseCoeffs[4]);
+                morph = m;
+            }
+
+            float y = b0 * x + s1;
+
+            // One comparison of the magnitude: the same test as y > level || y < -level (a
+            // not-a-number fails both), without a branch that follows the sign.
+            if (! (std::abs (y) > kFlushLevel))
+                y = 0.0f;
+
+            s1 = (b1 * x - a1 * y) + s2;
+            s2 = b2 * x - a2 * y;
+            block[i] = y;
+        }
     }
 
     coefficients[0] = b0;

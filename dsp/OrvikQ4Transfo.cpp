@@ -120,26 +120,44 @@ void OrvikQ4Transfo::processFlux (OrvikQ4TransfoChannel& state, float* data, int
 
     double flux = state.flux;
     double fluxEnvelope = state.fluxEnvelope;
-    double previous = state.lastOutput;
 
-    for (int i = 0; i < numSamples; ++i)
+    // In chunks, three passes each: the two recursions alone, then the saturation of every
+    // sample (independent of the others, so its divisions run side by side), then the
+    // differentiator. bent[0] holds the previous chunk's last saturated flux.
+    constexpr int kChunk = 64;
+    double fluxes[kChunk], envelopes[kChunk], bent[kChunk + 1];
+    bent[0] = state.lastOutput;
+
+    for (int start = 0; start < numSamples; start += kChunk)
     {
-        const double x = data[i];
+        const int count = std::min (kChunk, numSamples - start);
+        float* const block = data + start;
 
-        flux = flux * integratorKeep + x;
-        fluxEnvelope = std::abs (flux * fluxWeight + x) * fluxEnvelopeCoeff + fluxEnvelope * envelopeKeep;
+        for (int i = 0; i < count; ++i)
+        {
+            const double x = block[i];
+            flux = flux * integratorKeep + x;
+            fluxEnvelope = std::abs (flux * fluxWeight + x) * fluxEnvelopeCoeff + fluxEnvelope * envelopeKeep;
+            fluxes[i] = flux;
+            envelopes[i] = fluxEnvelope;
+        }
 
         // The saturation works on the flux relative to its own envelope, so the curve bends
         // the shape of the low end rather than limiting its level.
-        const double scale = saturationLevel / std::max (fluxEnvelope, kMinFluxEnvelope);
-        const double saturated = kSaturationDepth * padeSoftClip (flux * scale);
-        const double y = kFluxGain * flux - saturated / scale;
+        for (int i = 0; i < count; ++i)
+        {
+            const double scale = saturationLevel / std::max (envelopes[i], kMinFluxEnvelope);
+            const double saturated = kSaturationDepth * padeSoftClip (fluxes[i] * scale);
+            bent[i + 1] = kFluxGain * fluxes[i] - saturated / scale;
+        }
 
-        data[i] = toFloat (y - previous * differentiatorKeep);
-        previous = y;
+        for (int i = 0; i < count; ++i)
+            block[i] = toFloat (bent[i + 1] - bent[i] * differentiatorKeep);
+
+        bent[0] = bent[count];
     }
 
     state.flux = flux;
     state.fluxEnvelope = fluxEnvelope;
-    state.lastOutput = previous;
+    state.lastOutput = bent[0];
 }

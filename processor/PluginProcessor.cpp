@@ -1,8 +1,8 @@
 #include "processor/PluginProcessor.h"
 #include "processor/ParameterMapping.h"
+#include "ui/PluginEditor.h"
 
 #include <cstring>
-#include "ui/PluginEditor.h"
 
 namespace OrvikQ4
 {
@@ -15,6 +15,7 @@ namespace
     }
 
     static_assert (SettingChange::kMaxSettings == kNumParameters, "a change carries every parameter");
+    static_assert (std::atomic<juce::uint64>::is_always_lock_free, "published settings must never lock");
 
     // A published setting: version in bits 33 ... 63, the program flag in bit 32, the normalised
     // value's float bits (or the program's number) in bits 0 ... 31.

@@ -36,7 +36,10 @@ struct SettingChange
     std::array<std::uint32_t, kMaxSettings> versions {};
     std::array<float, kMaxSettings> values {};
 
-    bool wrote (int setting) const noexcept { return (written >> setting) & 1u; }
+    bool wrote (int setting) const noexcept
+    {
+        return setting >= 0 && setting < kMaxSettings && ((written >> setting) & 1u) != 0;
+    }
 };
 
 /**

@@ -11,10 +11,12 @@ shift || true
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 # Compile results are shared between configurations and checkouts when ccache is there; paths
-# are hashed relative to the checkout, so another clone of the repository hits the same cache.
+# are hashed relative to the checkout, so another clone of the repository hits the same cache
+# (also for the sanitizer builds, whose debug information then names the first checkout).
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
     export CCACHE_BASEDIR="$root"
+    export CCACHE_NOHASHDIR=1
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 

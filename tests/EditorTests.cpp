@@ -86,10 +86,10 @@ TEST_F (EditorTest, ChangesWhileBypassedUnbypassAndSwitchModesOnUntilTheNextRefr
     auto* knob = ui->child<juce::Slider> (kContAttackKnob);
     ui->panel->sliderDragStarted (knob);
     knob->setValue (0.25, juce::sendNotificationSync);
-    knob->setValue (0.75, juce::sendNotificationSync);
+    ui->child<juce::Slider> (kContAttackKnob + 1)->setValue (0.75, juce::sendNotificationSync); // ContRelease
     ui->panel->sliderDragEnded (knob);
     EXPECT_EQ (host.take(), (Calls { "begin 7", "set 7 0.25", "begin 10", "set 10 0", "end 10", "begin 11", "set 11 1", "end 11",
-                                     "set 7 0.75", "begin 10", "set 10 0", "end 10", "begin 11", "set 11 1", "end 11", "end 7" }));
+                                     "set 8 0.75", "begin 10", "set 10 0", "end 10", "begin 11", "set 11 1", "end 11", "end 7" }));
 
     ui->panel->updateUI();
     ui->child<juce::Slider> (kMixKnob)->setValue (0.5, juce::sendNotificationSync);
@@ -111,6 +111,7 @@ TEST_F (EditorTest, ButtonClicksSendTheFlippedValueYellowWithoutAGesture)
     ui->panel->updateUI();
     for (int i : { kGreen, kYellow, kBlue, kRed })
         EXPECT_EQ (lit (i), i == kYellow || i == kBlue) << i;
+
 }
 
 TEST_F (EditorTest, InLedFadesHalfwayPerRefreshInTheFrameworksAlphaSteps)
@@ -139,18 +140,21 @@ TEST (EditorMeter, LedKLightsFromMinusKDecibelsDown)
 
 TEST_F (EditorTest, PollsOnlyWhileShownAndRefreshesAtOnceWhenShownAgain)
 {
-    auto* mix = ui->child<juce::Slider> (kMixKnob);
-    set (kMix, 0.25f);
+    // The Input knob shows the parameter's own value; a switch shows a stored step 2 as 1.
+    auto* input = ui->child<juce::Slider> (5);
+    set (kInput, 0.25f);
     runMessageLoopFor (250);
-    EXPECT_EQ (mix->getValue(), 0.25);
+    EXPECT_NEAR (input->getValue(), 0.25, 1.0e-6);
 
     ui->panel->setVisible (false);
-    set (kMix, 0.75f);
+    set (kInput, 0.75f);
+    set (kRatio, 1.0f);
     runMessageLoopFor (250);
-    EXPECT_EQ (mix->getValue(), 0.25);
+    EXPECT_NEAR (input->getValue(), 0.25, 1.0e-6);
 
     ui->panel->setVisible (true);
-    EXPECT_EQ (mix->getValue(), 0.75);
+    EXPECT_NEAR (input->getValue(), 0.75, 1.0e-6);
+    EXPECT_EQ (ui->child<juce::Slider> (8)->getValue(), 1.0);
 }
 
 TEST_F (MonoEditorTest, MonoLayoutCoversUnregistersAndRefusesHighlightsForTheStereoControls)

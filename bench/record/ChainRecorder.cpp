@@ -32,6 +32,12 @@ namespace
 
     using Random = std::mt19937_64;
 
+    /** The session's own clock: milliseconds of audio processed, so that the time between a
+        state load and a program change (which decides whether the program's values apply)
+        does not depend on how fast the build runs. */
+    double sessionMilliseconds = 0.0;
+    juce::uint32 sessionClock() { return (juce::uint32) sessionMilliseconds; }
+
     double uniform (Random& r, double lo, double hi) { return std::uniform_real_distribution<double> (lo, hi) (r); }
     int integer (Random& r, int lo, int hi)          { return std::uniform_int_distribution<int> (lo, hi) (r); }
     bool chance (Random& r, double p)                { return uniform (r, 0.0, 1.0) < p; }
@@ -122,6 +128,7 @@ namespace
             std::srand ((unsigned) seed);  // the analog noise
             numChannels = chance (random, 0.5) ? 2 : 1;
             processor = std::make_unique<OrvikQ4::TarskAudioProcessor>();
+            processor->setMillisecondClock (sessionClock);
             prepare();
         }
 
@@ -158,6 +165,7 @@ namespace
         void loadRandomState()
         {
             OrvikQ4::TarskAudioProcessor other;
+            other.setMillisecondClock (sessionClock);
 
             for (int i = 0; i < OrvikQ4::kNumParameters; ++i)
                 if (chance (random, 0.5))
@@ -238,6 +246,7 @@ int main (int argc, char** argv)
             std::fwrite (&meter, sizeof (double), 1, out);
 
             samplesWritten += (long) n * channels;
+            sessionMilliseconds += 1000.0 * n / session.sampleRate;
             remaining -= std::max (n, 1);
         }
     }

@@ -328,3 +328,30 @@ TEST (ConcurrencyStress, CrossingCallsLeaveEveryPublishedSettingEqualToTheApplie
     EXPECT_EQ (audioThreadMutexLocks.load(), locksBefore);
    #endif
 }
+
+TEST (ConcurrencyStress, AFullQueueResynchronisesAndLaterChangesStillApply)
+{
+    auto processor = createProcessor (juce::AudioProcessor::wrapperType_VST3);
+    prepare (*processor, 48000.0, 64);
+    const auto published = [&] (int i) { return processor->getSetting (i); };
+    const auto applied = [&] (int i) { return ParameterMapping::read (processor->getLiveState(), i); };
+
+    // Far more changes than the queue holds, with nobody processing: the last of them counts.
+    for (int k = 0; k < 3000; ++k)
+        parameter (*processor, k % kNumParameters).setValue ((float) (k % 7) / 8.0f);
+
+    processor->setCurrentProgram (6);
+    parameter (*processor, kMix).setValue (0.25f);
+    processor->applyPendingSettings();
+
+    for (int i = 0; i < kNumParameters; ++i)
+        EXPECT_EQ (applied (i), published (i)) << "parameter " << i;
+
+    EXPECT_EQ (applied (kAttack), 1.0);  // program 6
+    EXPECT_EQ (applied (kMix), 0.25);
+
+    // Changes after the resynchronisation are newer than what it applied.
+    parameter (*processor, kMix).setValue (0.75f);
+    processor->applyPendingSettings();
+    EXPECT_EQ (applied (kMix), 0.75);
+}

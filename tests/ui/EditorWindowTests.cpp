@@ -49,10 +49,8 @@ TEST (EditorWindow, ClicksAndDragsReachTheProcessor)
     xdotool (*ui.panel, "mousemove --sync 259,459 click 1"); // the red button
     EXPECT_EQ (host.take(), (std::vector<juce::String> { "begin 13", "set 13 0", "end 13" }));
 
-    xdotool (*ui.panel, "mousemove --sync 75,30 click 1"); // the upper hot spot opens the card
+    xdotool (*ui.panel, "mousemove --sync 75,30 click 1"); // the invisible upper hot spot opens the card
     EXPECT_TRUE (ui.child (38)->isVisible());
-    xdotool (*ui.panel, "mousemove --sync 150,200 click 1");
-    EXPECT_FALSE (ui.child (38)->isVisible());
 
     // An upward drag on the Input knob raises Input inside one gesture.
     const float before = processor->getParameter (kInput);
