@@ -36,9 +36,9 @@ namespace dsptest
         return hp;
     }
 
-    /** Settles every ramp of the live settings and of a compressor (the production one or the
-        plain statement), side-chain glide and crossfade included, as the processor's
-        preparation leaves them once it has derived the settings. */
+    /** Settles every ramp of the live settings and of a compressor, side-chain glide and
+        crossfade included, as the processor's preparation leaves them once it has derived the
+        settings. */
     template <typename Compressor>
     void settle (Compressor& compressor, ProgramState& live, double sampleRate)
     {
