@@ -38,17 +38,15 @@ namespace
     void addNoise (NoiseSource& noise, float* data, int numSamples) noexcept
     {
         constexpr int kChunk = 64;
-        float draws[kChunk];
+        std::int32_t draws[kChunk];
 
         for (int start = 0; start < numSamples; start += kChunk)
         {
             const int count = juce::jmin (kChunk, numSamples - start);
+            noise.fill (draws, count);
 
             for (int i = 0; i < count; ++i)
-                draws[i] = static_cast<float> (noise.next());
-
-            for (int i = 0; i < count; ++i)
-                data[start + i] += ((draws[i] * kRandomScale * 2.0f - 1.0f) * kNoiseAmplitude);
+                data[start + i] += ((static_cast<float> (draws[i]) * kRandomScale * 2.0f - 1.0f) * kNoiseAmplitude);
         }
     }
 
