@@ -341,6 +341,19 @@ namespace
         double attackCharge[kChunkSize], attackDischarge[kChunkSize], releaseDischarge[kChunkSize];
     };
 
+    /** The next values of a live setting, one per sample: a steady one needs no stepping. */
+    void nextValues (RampedValue& ramp, double* destination, int count) noexcept
+    {
+        if (! ramp.isRamping())
+        {
+            std::fill (destination, destination + count, ramp.current);
+            return;
+        }
+
+        for (int j = 0; j < count; ++j)
+            destination[j] = ramp.next();
+    }
+
     /** What each channel of a pair carries from one pass to the next, per sample of a chunk. */
     struct ChunkPair
     {
@@ -671,20 +684,15 @@ void OrvikQ4Compression::runSamples (float** data, int begin, int end, int numSt
 
         // The live settings advance once per sample whatever the channel count; each ramp on
         // its own, so a whole chunk of one follows another.
-        for (int j = 0; j < count; ++j)
-            cs.inputGain[j] = live.input.next();
+        double stereoLink[kChunkSize];
+        nextValues (live.input, cs.inputGain, count);
+        nextValues (live.output, cs.outputGain, count);
+        nextValues (live.linkOn, cs.link, count);
+        nextValues (live.stereoLink, stereoLink, count);
+        nextValues (live.mix, cs.wet, count);
 
         for (int j = 0; j < count; ++j)
-            cs.outputGain[j] = live.output.next();
-
-        for (int j = 0; j < count; ++j)
-            cs.link[j] = live.linkOn.next();
-
-        for (int j = 0; j < count; ++j)
-            cs.link[j] *= live.stereoLink.next();
-
-        for (int j = 0; j < count; ++j)
-            cs.wet[j] = live.mix.next();
+            cs.link[j] *= stereoLink[j];
 
         if (numStates < 1)
             continue;
@@ -707,8 +715,12 @@ void OrvikQ4Compression::runSamples (float** data, int begin, int end, int numSt
             for (int c = 0; c < numStates; ++c)
                 sum += sanitised (data[c][offset + j]);
 
-            cs.mean[j] = sum / numStates;
+            cs.mean[j] = sum;
         }
+
+        // Divided in a loop of its own, so that the divisions run side by side.
+        for (int j = 0; j < count; ++j)
+            cs.mean[j] /= numStates;
 
         // Channels are independent given the mean: they are solved in pairs, side by side.
         for (int c = 0; c < numStates; c += 2)
