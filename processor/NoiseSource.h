@@ -62,6 +62,29 @@ public:
         return result;
     }
 
+    /** The next numbers, as many calls of next() would give them. The positions are kept in
+        locals: next() must reload them after every store into the state (the compiler cannot
+        tell the two apart), which puts a round trip through memory on every number. */
+    void fill (std::int32_t* destination, int count) noexcept
+    {
+        int f = front, r = rear;
+
+        for (int i = 0; i < count; ++i)
+        {
+            state[(size_t) f] += state[(size_t) r];
+            destination[i] = static_cast<std::int32_t> (state[(size_t) f] >> 1);
+
+            if (++f >= 31)
+                f = 0;
+
+            if (++r >= 31)
+                r = 0;
+        }
+
+        front = f;
+        rear = r;
+    }
+
 private:
     std::array<std::uint32_t, 31> state {};
     int front = 3, rear = 0;

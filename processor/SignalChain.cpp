@@ -33,6 +33,23 @@ namespace
         return t / (t + 0.25);
     }
 
+    /** Adds the analog noise to a block. The random numbers are drawn a chunk at a time first,
+        so that the arithmetic on them runs as one vector loop. */
+    void addNoise (NoiseSource& noise, float* data, int numSamples) noexcept
+    {
+        constexpr int kChunk = 64;
+        std::int32_t draws[kChunk];
+
+        for (int start = 0; start < numSamples; start += kChunk)
+        {
+            const int count = juce::jmin (kChunk, numSamples - start);
+            noise.fill (draws, count);
+
+            for (int i = 0; i < count; ++i)
+                data[start + i] += ((static_cast<float> (draws[i]) * kRandomScale * 2.0f - 1.0f) * kNoiseAmplitude);
+        }
+    }
+
     void clip (float* data, int numSamples) noexcept
     {
         for (int i = 0; i < numSamples; ++i)
@@ -170,8 +187,7 @@ void TarskAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::M
             VectorOps::multiplyScalar (x[c], drive, x[c], n);
 
             if (analogOn)
-                for (int i = 0; i < n; ++i)
-                    x[c][i] += ((static_cast<float> (noise.next()) * kRandomScale * 2.0f - 1.0f) * kNoiseAmplitude);
+                addNoise (noise, x[c], n);
         }
 
         if (analogOn)
