@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using OrvikQ4::test::runMessageLoopFor;
 
@@ -86,6 +87,8 @@ TEST (Widgets, SmoothWheelTakesWholeStepsHalvesAwayFromZeroAndForgetsAfterRest)
         { 1.0, 0.02f, false, 0, 1.0, -0.5f }, // clamped, the step still taken off
         { 0.5, 0.016f, false, 300, 1.0, -0.4f }, // 0.4 + 0.2 within the rest time: one step
         { 0.5, 0.016f, false, 600, 0.5, 0.2f },  // the 0.4 is forgotten
+        { 0.5, std::numeric_limits<float>::quiet_NaN(), false, 0, 0.5, 0.0f }, // dropped, never sent
+        { 0.5, 1.0e38f, false, 0, 0.5, 0.0f },   // overflows the accumulator: dropped too
     };
     for (const auto& c : cases)
     {

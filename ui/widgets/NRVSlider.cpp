@@ -33,7 +33,17 @@ void NRVSlider::mouseWheelMove (const juce::MouseEvent& e, const juce::MouseWhee
     {
         const float direction = wheel.isReversed ? -1.0f : 1.0f;
         const float d = wheel.deltaY * direction * kSmoothWheelScale;
-        wheelAccumulator = static_cast<float> (getMouseDragSensitivity()) * d + wheelAccumulator;
+        const float accumulated = static_cast<float> (getMouseDragSensitivity()) * d + wheelAccumulator;
+
+        // A non-finite delta from the system (or an overflowing one) would leave the value
+        // NaN and send NaN to the host: such a movement is dropped with the remainder.
+        if (! std::isfinite (accumulated))
+        {
+            wheelAccumulator = 0.0f;
+            return;
+        }
+
+        wheelAccumulator = accumulated;
 
         const float steps = roundHalfAwayFromZero (wheelAccumulator);
 
