@@ -25,8 +25,8 @@ juce::Component* clickAt (juce::Component& root, juce::Point<int> p)
 
 bool near (juce::Colour a, juce::Colour b, int tolerance)
 {
-    return std::abs (a.getAlpha() - b.getAlpha()) <= tolerance && std::abs (a.getRed() - b.getRed()) <= tolerance
-        && std::abs (a.getGreen() - b.getGreen()) <= tolerance && std::abs (a.getBlue() - b.getBlue()) <= tolerance;
+    const auto d = [] (juce::uint8 x, juce::uint8 y) { return std::abs (x - y); };
+    return juce::jmax (d (a.getAlpha(), b.getAlpha()), d (a.getRed(), b.getRed()), d (a.getGreen(), b.getGreen()), d (a.getBlue(), b.getBlue())) <= tolerance;
 }
 
 /** Records what would have been handed to the desktop instead of starting a browser or viewer. */
@@ -38,11 +38,7 @@ struct Launches : public ::testing::Test
         ExternalLinks::openDocument = [this] (const juce::String& path) { opened.add ("document:" + path); };
         ExternalLinks::applicationsFolder = [this] { return applications.getFile(); };
     }
-    void TearDown() override
-    {
-        applications.getFile().deleteRecursively();
-        ExternalLinks::restoreDefaults();
-    }
+    void TearDown() override { applications.getFile().deleteRecursively(), ExternalLinks::restoreDefaults(); }
 
     juce::StringArray opened;
     juce::TemporaryFile applications;
@@ -67,37 +63,30 @@ TEST_F (AboutCard, MouseUpOnTheCardOrItsTextsHidesItButTheLinkOnlyOpensTheHomePa
     about.setVisible (true);
     auto* link = dynamic_cast<juce::HyperlinkButton*> (clickAt (about, { 140, 284 }));
     ASSERT_NE (link, nullptr);
+    about.focusLost (juce::Component::focusChangedByMouseClick);
     EXPECT_TRUE (about.isVisible());
     EXPECT_EQ (opened, juce::StringArray ("http://orvik.example/"));
     EXPECT_EQ (link->getButtonText() + " " + link->getTooltip(), "http://orvik.example/ http://orvik.example/");
-
-    about.focusLost (juce::Component::focusChangedByMouseClick);
-    EXPECT_TRUE (about.isVisible());
 }
 
 TEST_F (AboutCard, PanelShowsThroughTheRoundedCorners)
 {
-    struct Panel : juce::Component
-    {
-        void paint (juce::Graphics& g) override { g.fillAll (juce::Colours::magenta); }
-    } panel;
+    struct Panel : juce::Component { void paint (juce::Graphics& g) override { g.fillAll (juce::Colours::magenta); } } panel;
     panel.setSize (300, 549);
     About about;
     panel.addAndMakeVisible (about);
     about.setTopLeftPosition (10, 124); // where the panel centres it
 
     const auto image = panel.createComponentSnapshot (panel.getLocalBounds());
-    for (const auto p : { juce::Point<int> (10, 124), { 289, 124 }, { 10, 423 }, { 289, 423 }, { 12, 126 } })
-        EXPECT_EQ (image.getPixelAt (p.x, p.y), juce::Colours::magenta) << p.toString();
-    for (const auto p : { juce::Point<int> (10, 274), { 289, 274 }, { 150, 124 }, { 150, 423 }, { 17, 131 } })
-        EXPECT_NE (image.getPixelAt (p.x, p.y), juce::Colours::magenta) << p.toString();
+    for (const auto& [x, y, through] : { std::tuple { 10, 124, true }, { 289, 124, true }, { 10, 423, true }, { 289, 423, true }, { 12, 126, true },
+                                         { 10, 274, false }, { 289, 274, false }, { 150, 124, false }, { 150, 423, false }, { 17, 131, false } })
+        EXPECT_EQ (image.getPixelAt (x, y) == juce::Colours::magenta, through) << x << " " << y;
 }
 
 TEST_F (Toolbar, SixHundredWideUntilSetLogoAndEachMenuItemOpenTheirWebPages)
 {
     QZBar bar;
-    EXPECT_EQ (bar.getBounds(), juce::Rectangle<int> (0, 0, 600, 24));
-    EXPECT_EQ (bar.getChildComponent (1)->getBounds(), juce::Rectangle<int> (576, 0, 24, 24));
+    EXPECT_EQ (bar.getBounds().toString() + " " + bar.getChildComponent (1)->getBounds().toString(), "0 0 600 24 576 0 24 24");
     bar.setBounds (0, 525, 300, 24);
     EXPECT_EQ (bar.getChildComponent (1)->getBounds(), juce::Rectangle<int> (276, 0, 24, 24));
     bar.setVisible (true);
@@ -174,13 +163,12 @@ TEST (HelpMenuLook, RoundedBodyInsetSeparatorAndTwoHighlightRules)
     }
 
     // An item at x 4: the gradient fills the item, the rules start at the menu's left edge.
+    // The gradient starts one row in and ends on the last row; the lower rule is the row below the item.
     const auto item = draw ({ 4, 2, 60, 20 }, 0);
-    const juce::Colour top (142, 150, 157), bottom (0xff626c77), rule (70, 77, 85);
-    EXPECT_TRUE (near (item.getPixelAt (30, 3), top, 1));     // the gradient starts one row in
-    EXPECT_TRUE (near (item.getPixelAt (30, 21), bottom, 3)); // and ends on the last row
-    EXPECT_TRUE (near (item.getPixelAt (30, 2), top.interpolatedWith (rule, 0.5f), 2));
-    EXPECT_TRUE (near (item.getPixelAt (0, 2), rule.withAlpha (0.5f), 2));
-    EXPECT_TRUE (near (item.getPixelAt (0, 22), rule.withAlpha (0.5f), 2)); // the row below the item
-    EXPECT_TRUE (item.getPixelAt (63, 22).isTransparent() && item.getPixelAt (3, 10).isTransparent());
+    const juce::Colour top (142, 150, 157), rule (70, 77, 85);
+    for (const auto& [x, y, colour, tolerance] : { std::tuple { 30, 3, top, 1 }, { 30, 21, juce::Colour (0xff626c77), 3 },
+             { 30, 2, top.interpolatedWith (rule, 0.5f), 2 }, { 0, 2, rule.withAlpha (0.5f), 2 }, { 0, 22, rule.withAlpha (0.5f), 2 },
+             { 63, 22, juce::Colour(), 0 }, { 3, 10, juce::Colour(), 0 } })
+        EXPECT_TRUE (near (item.getPixelAt (x, y), colour, tolerance)) << x << " " << y;
 }
 } // namespace
