@@ -56,7 +56,6 @@ TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrder)
         EXPECT_FALSE (c->getWantsKeyboardFocus()) << i;
         EXPECT_EQ (ui->editor->getControlParameterIndex (*c), r.index) << i;
     }
-    EXPECT_EQ (ui->editor->getControlParameterIndex (*ui->panel), -1);
 }
 
 TEST_F (EditorTest, ControlsReturnToTheFloatDefaultWidenedToDoubleAndGreenAndRedDefaultToLit)
