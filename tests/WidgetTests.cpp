@@ -1,6 +1,6 @@
 #include "MessageLoop.h"
 #include "ui/widgets/OrvikKnob.h"
-#include "ui/widgets/OrvikRedButton.h"
+#include "ui/widgets/OrvikLitButton.h"
 #include "ui/widgets/OrvikSwitch.h"
 
 #include <gtest/gtest.h>
