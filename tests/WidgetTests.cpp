@@ -4,7 +4,7 @@
 #include "MessageLoop.h"
 #include "ui/NRVUI.h"
 #include "ui/widgets/OrvikKnob.h"
-#include "ui/widgets/OrvikRedButton.h"
+#include "ui/widgets/OrvikLitButton.h"
 #include "ui/widgets/OrvikSwitch.h"
 
 #include <OrvikQ4Resources.h>
