@@ -29,7 +29,7 @@ namespace
     };
 }
 
-TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrder)
+TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrderAndTheirDefaults)
 {
     EXPECT_EQ (ui->editor->getBounds().toString() + " " + ui->panel->getBounds().toString(), "0 0 300 549 0 0 300 549");
 
@@ -56,10 +56,8 @@ TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrder)
         EXPECT_FALSE (c->getWantsKeyboardFocus()) << i;
         EXPECT_EQ (ui->editor->getControlParameterIndex (*c), r.index) << i;
     }
-}
 
-TEST_F (EditorTest, ControlsReturnToTheFloatDefaultWidenedToDoubleAndGreenAndRedDefaultToLit)
-{
+    // Input and Output return to the float 0.3 widened, not the double 0.3; green and red default to lit.
     for (const auto& [i, value] : { std::pair { 5, 0.30000001192092896 }, { 4, 0.30000001192092896 }, { 33, 0.5 }, { 8, 0.0 } })
         EXPECT_EQ (slider (i)->getDoubleClickReturnValue(), value) << i;
     for (int i : { kGreen, kYellow, kBlue, kRed })

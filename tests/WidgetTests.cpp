@@ -50,8 +50,7 @@ TEST (Widgets, ButtonClicksAreFilteredByTheirModifierFlags)
         TestButton button;
         int clicks = 0;
         button.onClick = [&] { ++clicks; };
-        button.resetOnAltClick = c.resetOnAlt;
-        button.defaultState = c.defaultOn;
+        button.resetOnAltClick = c.resetOnAlt, button.defaultState = c.defaultOn;
         button.setToggleState (c.lit, juce::dontSendNotification);
         button.click (c.mods);
         EXPECT_EQ (clicks, c.clicks) << c.mods;
@@ -160,12 +159,12 @@ using Panel = NRVUI<struct NoProcessor>;
 // Counts the repaints that reach the panel without putting it on a screen.
 struct RepaintCounter : juce::CachedComponentImage
 {
-    int& count;
     explicit RepaintCounter (int& c) : count (c) {}
     void paint (juce::Graphics&) override {}
     bool invalidateAll() override { return ++count < 0; }
     bool invalidate (const juce::Rectangle<int>&) override { return ++count < 0; }
     void releaseResources() override {}
+    int& count;
 };
 
 TEST (ControlRegistry, OverwriteEraseAndRepaintOnlyForAHighlight)
@@ -173,9 +172,7 @@ TEST (ControlRegistry, OverwriteEraseAndRepaintOnlyForAHighlight)
     Panel panel;
     juce::Component a, b;
     int repaints = 0;
-    panel.setVisible (true);
-    panel.setCachedComponentImage (new RepaintCounter (repaints));
-    repaints = 0;
+    panel.setVisible (true), panel.setCachedComponentImage (new RepaintCounter (repaints)), repaints = 0;
 
     panel.registerParamControl (3, &a);
     panel.registerParamControl (3, &b); // replaces a under 3; a keeps its own entry
@@ -207,8 +204,7 @@ TEST (ControlRegistry, BracketsCoverExactlyTheirPixelsHigherIndexOnTop)
     {
         Panel panel;
         panel.setBounds (0, 0, 80, 80);
-        panel.highlights[9] = { c.bounds, juce::Colours::blue };
-        panel.highlights[2] = { c.bounds, juce::Colours::red }; // under index 9's strokes
+        panel.highlights = { { 9, { c.bounds, juce::Colours::blue } }, { 2, { c.bounds, juce::Colours::red } } }; // 2 under 9's strokes
         const juce::Image image = snapshot (panel);
         int count = 0;
         for (int i = 0; i < 80 * 80; ++i)
