@@ -110,6 +110,13 @@ TEST (Widgets, SmoothWheelTakesWholeStepsHalvesAwayFromZeroAndForgetsAfterRest)
         EXPECT_EQ (dragStarts, 0);
     }
 
+    for (float dropped : { std::numeric_limits<float>::quiet_NaN(), 1.0e38f }) // takes the remainder with it
+    {
+        TestSwitch s;
+        s.wheel (0.016f), s.wheel (dropped);
+        EXPECT_EQ (s.accumulator(), 0.0f) << dropped;
+    }
+
     // On a knob's range the framework moves 0.15 of the range per unit; Control a tenth of it,
     // Control with Shift unscaled.
     for (const auto& [mods, moved] : { std::pair { 0, 0.015 }, { 2, 0.0015 }, { 2 | 1, 0.015 } })
