@@ -47,14 +47,9 @@ TEST (Processor, StartsInProgramZeroWithTheDefaultsAndRampsThemInUntilPrepared)
 
     // Ramped defaults start from 0; preparation snaps them. (Selecting a program copies only its
     // targets, so the programs' own ramps are never heard.)
-    EXPECT_EQ (live.input.current, 0.0);
-    EXPECT_EQ (live.input.target, 0.075);
-    EXPECT_EQ (live.input.countdown, 100);
-
+    EXPECT_EQ (std::make_tuple (live.input.current, live.input.target, live.input.countdown), std::make_tuple (0.0, 0.075, 100));
     prepare (*p, 48000.0, 512);
-    EXPECT_EQ (live.input.current, 0.075);
-    EXPECT_EQ (live.input.countdown, 0);
-    EXPECT_EQ (live.input.steps, 4800);
+    EXPECT_EQ (std::make_tuple (live.input.current, live.input.countdown, live.input.steps), std::make_tuple (0.075, 0, 4800));
 }
 
 TEST (Processor, AFullSettingsHandOverResynchronisesAndLaterChangesStillApply)
