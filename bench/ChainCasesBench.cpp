@@ -1,5 +1,6 @@
 // The whole signal chain in the cases users meet, as a host runs it (48 kHz, 512-sample blocks):
-//   Heavy    Input 0.8, drums around -12 dBFS, Analog on: the compressor works hard;
+//   Heavy    Input 0.8, drums around -12 dBFS, Analog on: the compressor works hard (also
+//            with the stereo link on);
 //   Default  every parameter at its default (Analog on), the same drums;
 //   DrumsAnalogOff / SettledSilence  the defaults with Analog off, on the drums and on exact
 //            silence after the chain has had a minute of it to come to rest.
@@ -53,6 +54,7 @@ namespace
         float input;      // normalised Input parameter; < 0 keeps the default
         bool analogOn;
         Signal signal;
+        bool linkOn = false;
     };
 
     void runChain (benchmark::State& state, Case setup)
@@ -67,6 +69,7 @@ namespace
 
         const auto& parameters = processor.getParameters();
         parameters[OrvikQ4::kAnalogOn]->setValue (setup.analogOn ? 1.0f : 0.0f);
+        parameters[OrvikQ4::kLinkOn]->setValue (setup.linkOn ? 1.0f : 0.0f);
 
         if (setup.input >= 0.0f)
             parameters[OrvikQ4::kInput]->setValue (setup.input);
@@ -113,10 +116,12 @@ namespace
         state.counters["per_sample_per_channel"] = benchmark::Counter (
             samples * channels, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
         state.counters["realtime_factor"] = benchmark::Counter (samples / kSampleRate, benchmark::Counter::kIsRate);
+        state.counters["gain_reduction_db"] = processor.getGainReductionDb();  // of the last block
     }
 }
 
 static void BM_ChainHeavyStereo (benchmark::State& s)          { runChain (s, { 2, 0.8f, true, Signal::drums }); }
+static void BM_ChainHeavyLinkedStereo (benchmark::State& s)    { runChain (s, { 2, 0.8f, true, Signal::drums, true }); }
 static void BM_ChainHeavyMono (benchmark::State& s)            { runChain (s, { 1, 0.8f, true, Signal::drums }); }
 static void BM_ChainDefaultStereo (benchmark::State& s)        { runChain (s, { 2, -1.0f, true, Signal::drums }); }
 static void BM_ChainDefaultMono (benchmark::State& s)          { runChain (s, { 1, -1.0f, true, Signal::drums }); }
@@ -126,6 +131,7 @@ static void BM_ChainDrumsAnalogOffMono (benchmark::State& s)   { runChain (s, { 
 static void BM_ChainSettledSilenceMono (benchmark::State& s)   { runChain (s, { 1, -1.0f, false, Signal::silence }); }
 
 BENCHMARK (BM_ChainHeavyStereo)->Unit (benchmark::kMicrosecond);
+BENCHMARK (BM_ChainHeavyLinkedStereo)->Unit (benchmark::kMicrosecond);
 BENCHMARK (BM_ChainHeavyMono)->Unit (benchmark::kMicrosecond);
 BENCHMARK (BM_ChainDefaultStereo)->Unit (benchmark::kMicrosecond);
 BENCHMARK (BM_ChainDefaultMono)->Unit (benchmark::kMicrosecond);

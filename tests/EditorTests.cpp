@@ -2,7 +2,6 @@
 // changes, the polled refresh of controls and In LED, the meter, the mono layout.
 
 #include "EditorTestUtils.h"
-
 #include "ui/widgets/NRVButton.h"
 
 #include <gtest/gtest.h>
@@ -19,61 +18,52 @@ namespace
 
     struct EditorTest : public ::testing::Test
     {
-        explicit EditorTest (int channels = 2) : processor (createProcessor())
-        {
-            prepare (*processor, 48000.0, 512, channels);
-            ui = std::make_unique<OpenEditor> (*processor);
-        }
-
+        EditorTest() { open (2); }
+        void open (int channels) { prepare (*processor, 48000.0, 512, channels); ui = std::make_unique<OpenEditor> (*processor); }
         void set (int i, float v) { parameter (*processor, i).setValue (v); }
         bool lit (int child) const { return ui->child<juce::Button> (child)->getToggleState(); }
+        juce::Slider* slider (int child) const { return ui->child<juce::Slider> (child); }
 
-        std::unique_ptr<TarskAudioProcessor> processor;
+        std::unique_ptr<TarskAudioProcessor> processor = createProcessor();
         std::unique_ptr<OpenEditor> ui;
     };
-
-    struct MonoEditorTest : public EditorTest { MonoEditorTest() : EditorTest (1) {} };
 }
 
 TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrder)
 {
-    EXPECT_EQ (ui->editor->getBounds(), juce::Rectangle<int> (0, 0, 300, 549));
-    EXPECT_EQ (ui->panel->getBounds(), juce::Rectangle<int> (0, 0, 300, 549));
+    EXPECT_EQ (ui->editor->getBounds().toString() + " " + ui->panel->getBounds().toString(), "0 0 300 549 0 0 300 549");
 
     struct Row { const char* type; int x, y, w, h, index; };
-    std::vector<Row> rows { { "ImageButton", 0, 496, 150, 24, -1 }, { "ImageButton", 0, 8, 150, 48, -1 },
-        { "ImageButton", 150, 323, 150, 175, -1 }, { "OrvikKnob", 13, 337, 84, 84, kMix }, { "OrvikKnob", 13, 169, 84, 84, kOutput },
-        { "OrvikKnob", 13, 67, 84, 84, kInput }, { "OrvikSwitch", 6, 279, 40, 47, kAttack }, { "OrvikSwitch", 67, 279, 40, 47, kRelease },
-        { "OrvikSwitch", 51, 433, 40, 47, kRatio }, { "OrvikSwitch", 98, 433, 40, 47, kHPF }, { "ImageButton", 114, 404, 17, 17, -1 } };
+    std::vector<Row> rows { { "ImageButton", 0, 496, 150, 24, -1 }, { "ImageButton", 0, 8, 150, 48, -1 }, { "ImageButton", 150, 323, 150, 175, -1 },
+        { "OrvikKnob", 13, 337, 84, 84, kMix }, { "OrvikKnob", 13, 169, 84, 84, kOutput }, { "OrvikKnob", 13, 67, 84, 84, kInput },
+        { "OrvikSwitch", 6, 279, 40, 47, kAttack }, { "OrvikSwitch", 67, 279, 40, 47, kRelease }, { "OrvikSwitch", 51, 433, 40, 47, kRatio },
+        { "OrvikSwitch", 98, 433, 40, 47, kHPF }, { "ImageButton", 114, 404, 17, 17, -1 } };
     for (int y : { 74, 89, 105, 121, 137, 152, 168, 184, 200, 215, 231, 247, 263, 278, 293, 309, 325, 340, 356, 372 })
         rows.push_back ({ "ImageButton", 114, y, 17, 17, -1 });
     rows.insert (rows.end(), { { "OrvikKnob", 183, 67, 84, 84, kContAttack }, { "OrvikKnob", 183, 170, 84, 84, kContRelease },
-        { "OrvikKnob", 183, 337, 84, 84, kStereoLink }, { "OrvikGreenButton", 0, 429, 60, 60, kBypass },
-        { "OrvikYellowButton", 197, 260, 60, 60, kContOn }, { "OrvikBlueButton", 165, 429, 60, 60, kLinkOn },
-        { "OrvikRedButton", 229, 429, 60, 60, kAnalogOn }, { "About", 10, 124, 280, 300, -1 }, { "QZBar", 0, 525, 300, 24, -1 } });
+        { "OrvikKnob", 183, 337, 84, 84, kStereoLink }, { "OrvikGreenButton", 0, 429, 60, 60, kBypass }, { "OrvikYellowButton", 197, 260, 60, 60, kContOn },
+        { "OrvikBlueButton", 165, 429, 60, 60, kLinkOn }, { "OrvikRedButton", 229, 429, 60, 60, kAnalogOn }, { "About", 10, 124, 280, 300, -1 },
+        { "QZBar", 0, 525, 300, 24, -1 } });
 
     ASSERT_EQ (ui->panel->getNumChildComponents(), (int) rows.size());
     for (int i = 0; i < (int) rows.size(); ++i)
     {
         auto* c = ui->child (i);
         const auto& r = rows[(size_t) i];
-        EXPECT_TRUE (juce::String (typeid (*c).name()).contains (r.type)) << "child " << i;
-        EXPECT_EQ (c->getBounds(), juce::Rectangle<int> (r.x, r.y, r.w, r.h)) << "child " << i;
-        EXPECT_EQ (c->isVisible(), i != kCover && i != kAbout) << "child " << i;
-        EXPECT_FALSE (c->getWantsKeyboardFocus()) << "child " << i;
-        EXPECT_EQ (ui->editor->getControlParameterIndex (*c), r.index) << "child " << i;
+        EXPECT_TRUE (juce::String (typeid (*c).name()).contains (r.type)) << i;
+        EXPECT_EQ (c->getBounds(), juce::Rectangle<int> (r.x, r.y, r.w, r.h)) << i;
+        EXPECT_EQ (c->isVisible(), i != kCover && i != kAbout) << i;
+        EXPECT_FALSE (c->getWantsKeyboardFocus()) << i;
+        EXPECT_EQ (ui->editor->getControlParameterIndex (*c), r.index) << i;
     }
-    EXPECT_EQ (ui->editor->getControlParameterIndex (*ui->panel), -1);
 }
 
-TEST_F (EditorTest, ControlsReturnToTheFloatDefaultWidenedToDouble)
+TEST_F (EditorTest, ControlsReturnToTheFloatDefaultWidenedToDoubleAndGreenAndRedDefaultToLit)
 {
-    // Input and Output go back to the float 0.3, not the double 0.3; green is lit when not
-    // bypassed, red (AnalogOn) defaults to on.
     for (const auto& [i, value] : { std::pair { 5, 0.30000001192092896 }, { 4, 0.30000001192092896 }, { 33, 0.5 }, { 8, 0.0 } })
-        EXPECT_EQ (ui->child<juce::Slider> (i)->getDoubleClickReturnValue(), value) << i;
-    for (const auto& [i, on] : { std::pair { kGreen, true }, { kYellow, false }, { kBlue, false }, { kRed, true } })
-        EXPECT_EQ (ui->child<NRVButton> (i)->defaultState, on) << i;
+        EXPECT_EQ (slider (i)->getDoubleClickReturnValue(), value) << i;
+    for (int i : { kGreen, kYellow, kBlue, kRed })
+        EXPECT_EQ (ui->child<NRVButton> (i)->defaultState, i == kGreen || i == kRed) << i;
 }
 
 TEST_F (EditorTest, ChangesWhileBypassedUnbypassAndSwitchModesOnUntilTheNextRefresh)
@@ -83,52 +73,45 @@ TEST_F (EditorTest, ChangesWhileBypassedUnbypassAndSwitchModesOnUntilTheNextRefr
     HostRecorder host (*processor);
 
     // A drag on ContAttack; the side effects repeat on every change until the next refresh.
-    auto* knob = ui->child<juce::Slider> (kContAttackKnob);
+    auto* knob = slider (kContAttackKnob);
     ui->panel->sliderDragStarted (knob);
     knob->setValue (0.25, juce::sendNotificationSync);
-    ui->child<juce::Slider> (kContAttackKnob + 1)->setValue (0.75, juce::sendNotificationSync); // ContRelease
+    slider (kContAttackKnob + 1)->setValue (0.75, juce::sendNotificationSync); // ContRelease
     ui->panel->sliderDragEnded (knob);
     EXPECT_EQ (host.take(), (Calls { "begin 7", "set 7 0.25", "begin 10", "set 10 0", "end 10", "begin 11", "set 11 1", "end 11",
                                      "set 8 0.75", "begin 10", "set 10 0", "end 10", "begin 11", "set 11 1", "end 11", "end 7" }));
 
     ui->panel->updateUI();
-    ui->child<juce::Slider> (kMixKnob)->setValue (0.5, juce::sendNotificationSync);
-    knob->setValue (0.5, juce::sendNotificationSync);
-    ui->child<juce::Slider> (kLinkKnob)->setValue (0.25, juce::sendNotificationSync);
+    for (auto [c, v] : { std::pair { kMixKnob, 0.5 }, { kContAttackKnob, 0.5 }, { kLinkKnob, 0.25 } })
+        slider (c)->setValue (v, juce::sendNotificationSync);
     EXPECT_EQ (host.take(), (Calls { "set 4 0.5", "set 7 0.5", "set 9 0.25", "begin 12", "set 12 1", "end 12" }));
 }
 
-TEST_F (EditorTest, ButtonClicksSendTheFlippedValueYellowWithoutAGesture)
+TEST_F (EditorTest, ButtonClicksSendTheFlippedValueYellowWithoutAGestureAndLightAtTheNextRefresh)
 {
     HostRecorder host (*processor);
     for (int i : { kGreen, kYellow, kBlue, kRed })
         ui->panel->buttonClicked (ui->child<juce::Button> (i));
-    EXPECT_EQ (host.take(), (Calls { "begin 10", "set 10 1", "end 10", "set 11 1", "begin 12", "set 12 1", "end 12",
-                                     "begin 13", "set 13 0", "end 13" }));
-
-    // The lit states follow the parameters at the next refresh, not the click.
+    EXPECT_EQ (host.take(), (Calls { "begin 10", "set 10 1", "end 10", "set 11 1", "begin 12", "set 12 1", "end 12", "begin 13", "set 13 0", "end 13" }));
     EXPECT_TRUE (lit (kGreen));
     ui->panel->updateUI();
     for (int i : { kGreen, kYellow, kBlue, kRed })
         EXPECT_EQ (lit (i), i == kYellow || i == kBlue) << i;
-
 }
 
 TEST_F (EditorTest, InLedFadesHalfwayPerRefreshInTheFrameworksAlphaSteps)
 {
-    const auto steps = [&] (float bypass)
+    const auto steps = [&] (float bypass, int n)
     {
         set (kBypass, bypass);
         std::vector<int> seen;
-        for (int n = 0; n < 6; ++n, ui->panel->updateUI())
+        for (int k = 0; k < n; ++k, ui->panel->updateUI())
             seen.push_back (juce::roundToInt (ui->child (kInLed)->getAlpha() * 255.0f));
         return seen;
     };
-    EXPECT_EQ (steps (1.0f), (std::vector<int> { 255, 128, 64, 32, 16, 8 }));
-    EXPECT_EQ (steps (0.0f), (std::vector<int> { 8, 131, 193, 224, 239, 247 }));
-    EXPECT_EQ (steps (1.0f), (std::vector<int> { 247, 124, 62, 31, 16, 8 }));
-    ui->panel->updateUI();
-    EXPECT_EQ (juce::roundToInt (ui->child (kInLed)->getAlpha() * 255.0f), 8);
+    EXPECT_EQ (steps (1.0f, 6), (std::vector<int> { 255, 128, 64, 32, 16, 8 }));
+    EXPECT_EQ (steps (0.0f, 6), (std::vector<int> { 8, 131, 193, 224, 239, 247 }));
+    EXPECT_EQ (steps (1.0f, 8), (std::vector<int> { 247, 124, 62, 31, 16, 8, 8, 8 }));
 }
 
 TEST (EditorMeter, LedKLightsFromMinusKDecibelsDown)
@@ -141,24 +124,24 @@ TEST (EditorMeter, LedKLightsFromMinusKDecibelsDown)
 TEST_F (EditorTest, PollsOnlyWhileShownAndRefreshesAtOnceWhenShownAgain)
 {
     // The Input knob shows the parameter's own value; a switch shows a stored step 2 as 1.
-    auto* input = ui->child<juce::Slider> (5);
     set (kInput, 0.25f);
     runMessageLoopFor (250);
-    EXPECT_NEAR (input->getValue(), 0.25, 1.0e-6);
+    EXPECT_NEAR (slider (5)->getValue(), 0.25, 1.0e-6);
 
     ui->panel->setVisible (false);
-    set (kInput, 0.75f);
-    set (kRatio, 1.0f);
+    set (kInput, 0.75f), set (kRatio, 1.0f);
     runMessageLoopFor (250);
-    EXPECT_NEAR (input->getValue(), 0.25, 1.0e-6);
+    EXPECT_NEAR (slider (5)->getValue(), 0.25, 1.0e-6);
 
     ui->panel->setVisible (true);
-    EXPECT_NEAR (input->getValue(), 0.75, 1.0e-6);
-    EXPECT_EQ (ui->child<juce::Slider> (8)->getValue(), 1.0);
+    EXPECT_NEAR (slider (5)->getValue(), 0.75, 1.0e-6);
+    EXPECT_EQ (slider (8)->getValue(), 1.0);
 }
 
-TEST_F (MonoEditorTest, MonoLayoutCoversUnregistersAndRefusesHighlightsForTheStereoControls)
+TEST_F (EditorTest, MonoLayoutCoversUnregistersAndRefusesHighlightsForTheStereoControls)
 {
+    ui.reset();
+    open (1);
     const auto shownAndRegistered = [&] (bool stereo)
     {
         EXPECT_EQ (ui->child (kCover)->isVisible(), ! stereo);
@@ -171,8 +154,8 @@ TEST_F (MonoEditorTest, MonoLayoutCoversUnregistersAndRefusesHighlightsForTheSte
     shownAndRegistered (false);
 
     HostRecorder host (*processor);
-    ui->panel->sliderDragStarted (ui->child<juce::Slider> (kLinkKnob));
-    ui->panel->sliderDragEnded (ui->child<juce::Slider> (kLinkKnob));
+    ui->panel->sliderDragStarted (slider (kLinkKnob));
+    ui->panel->sliderDragEnded (slider (kLinkKnob));
     EXPECT_TRUE (host.take().empty());
 
     for (int i : { kInput, kStereoLink, kLinkOn, kNumParameters })

@@ -3,12 +3,9 @@
 #include "ui/About.h"
 #include "ui/QZBar.h"
 #include "ui/widgets/NRVButton.h"
-#include "ui/widgets/OrvikBlueButton.h"
-#include "ui/widgets/OrvikGreenButton.h"
 #include "ui/widgets/OrvikKnob.h"
-#include "ui/widgets/OrvikRedButton.h"
+#include "ui/widgets/OrvikLitButton.h"
 #include "ui/widgets/OrvikSwitch.h"
-#include "ui/widgets/OrvikYellowButton.h"
 
 #include <OrvikQ4Resources.h>
 

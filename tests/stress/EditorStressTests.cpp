@@ -30,39 +30,25 @@ TEST (ConcurrencyStress, OpenEditorRacesTheAudioAndHostThreadsSafely)
             processor->processBlock (buffer, midi);
         }
     });
-
     std::thread host ([&, random = std::mt19937 (6), value = value] () mutable
     {
-        for (int i = 0; running.load(); i = (i + 1) % kNumParameters)
-        {
+        for (int i = 0; running.load(); i = (i + 1) % kNumParameters, std::this_thread::sleep_for (std::chrono::microseconds (200)))
             parameter (*processor, i).setValue (value (random));
-            std::this_thread::sleep_for (std::chrono::microseconds (200));
-        }
     });
 
     {
         OpenEditor ui (*processor);
-
-        for (int round = 0; round < 40; ++round)
+        for (int round = 0; round < 40; ++round, runMessageLoopFor (25))
         {
             for (int i = 0; i < ui.panel->getNumChildComponents(); ++i)
-            {
                 if (auto* s = ui.child<juce::Slider> (i))
-                {
-                    ui.panel->sliderDragStarted (s);
-                    s->setValue (value (random), juce::sendNotificationSync);
-                    ui.panel->sliderDragEnded (s);
-                }
+                    ui.panel->sliderDragStarted (s), s->setValue (value (random), juce::sendNotificationSync), ui.panel->sliderDragEnded (s);
                 else if (auto* b = ui.child<NRVButton> (i))
                     ui.panel->buttonClicked (b);
-            }
-
             ui.editor->setControlHighlight ({ round % kNumParameters, round % 2 == 0, juce::Colours::red });
             (void) ui.panel->createComponentSnapshot (ui.panel->getLocalBounds());
-            runMessageLoopFor (25);
         }
     }
-
     running.store (false);
     audio.join();
     host.join();

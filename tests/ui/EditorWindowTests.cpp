@@ -32,7 +32,6 @@ TEST (EditorWindow, ClicksAndDragsReachTheProcessor)
 {
     if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
         GTEST_SKIP() << "no display";
-
     // Without a window manager some window properties the framework reads do not exist; like
     // the framework's own applications, the test keeps such errors from ending the process.
     XSetErrorHandler ([] (Display*, XErrorEvent*) { return 0; });
@@ -40,9 +39,7 @@ TEST (EditorWindow, ClicksAndDragsReachTheProcessor)
     auto processor = createProcessor();
     prepare (*processor, 48000.0, 512);
     OpenEditor ui (*processor);
-    ui.editor->setTopLeftPosition (40, 40);
-    ui.editor->addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar);
-    ui.editor->setVisible (true);
+    ui.editor->setTopLeftPosition (40, 40), ui.editor->addToDesktop (juce::ComponentPeer::windowAppearsOnTaskbar), ui.editor->setVisible (true);
     runMessageLoopFor (600);
     HostRecorder host (*processor);
 

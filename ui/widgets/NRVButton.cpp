@@ -29,15 +29,3 @@ void NRVButton::internalClickCallback (const juce::ModifierKeys& mods)
 
     juce::Button::internalClickCallback (mods);
 }
-
-void NRVButton::paintStatePicture (juce::Graphics& g, const juce::Image& offImage, const juce::Image& onImage)
-{
-    g.setColour (juce::Colours::black); // opaque, so the picture is drawn at full opacity
-
-    const juce::Image& picture = getToggleState() ? onImage : offImage;
-
-    if (picture.isNull())
-        return;
-
-    g.drawImage (picture, getLocalBounds().toFloat(), juce::RectanglePlacement::centred);
-}

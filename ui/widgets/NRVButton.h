@@ -22,10 +22,6 @@ protected:
     /** Filters a completed click by its raw modifier flags before the framework sees it. */
     void internalClickCallback (const juce::ModifierKeys& mods) override;
 
-    /** Draws the picture of the current toggle state centred and uniformly scaled into the
-        button; hover and pressed states look the same. */
-    void paintStatePicture (juce::Graphics& g, const juce::Image& offImage, const juce::Image& onImage);
-
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NRVButton)
 };
