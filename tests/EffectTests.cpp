@@ -31,11 +31,7 @@ namespace
         return (0.2f + std::exp (-0.04f * (float) ((i + 300 * channel) % 2400))) * (std::sin (0.012f * (float) i) + (float) h / 65536.0f - 0.5f);
     }
 
-    Block run (OrvikQ4Transfo& t, Block s, int channel = 0)
-    {
-        t.processSamples (s.data(), (int) s.size(), channel);
-        return s;
-    }
+    Block run (OrvikQ4Transfo& t, Block s, int channel = 0) { t.processSamples (s.data(), (int) s.size(), channel); return s; }
 }
 
 //==============================================================================

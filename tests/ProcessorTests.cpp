@@ -1,4 +1,5 @@
 #include "ProcessorTestUtils.h"
+#include "processor/ParameterMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -46,29 +47,36 @@ TEST (Processor, StartsInProgramZeroWithTheDefaultsAndRampsThemInUntilPrepared)
 
     // Ramped defaults start from 0; preparation snaps them. (Selecting a program copies only its
     // targets, so the programs' own ramps are never heard.)
-    EXPECT_EQ (live.input.current, 0.0);
-    EXPECT_EQ (live.input.target, 0.075);
-    EXPECT_EQ (live.input.countdown, 100);
-
+    EXPECT_EQ (std::make_tuple (live.input.current, live.input.target, live.input.countdown), std::make_tuple (0.0, 0.075, 100));
     prepare (*p, 48000.0, 512);
-    EXPECT_EQ (live.input.current, 0.075);
-    EXPECT_EQ (live.input.countdown, 0);
-    EXPECT_EQ (live.input.steps, 4800);
+    EXPECT_EQ (std::make_tuple (live.input.current, live.input.countdown, live.input.steps), std::make_tuple (0.075, 0, 4800));
 }
 
-TEST (Processor, AFullSettingsHandOverStillEndsOnWhatHostsSee)
+TEST (Processor, AFullSettingsHandOverResynchronisesAndLaterChangesStillApply)
 {
     auto p = createProcessor();
     prepare (*p, 48000.0, 64);
-    for (int i = 1; i <= 2000; ++i)  // no block processed meanwhile
+    const auto applied = [&p] (int i) { return ParameterMapping::read (p->getLiveState(), i); };
+
+    // Far more changes than the queue holds, with no block processed: the last of them counts.
+    for (int k = 0; k < 3000; ++k)
+        parameter (*p, k % kNumParameters).setValue ((float) (k % 7) / 8.0f);
+    p->setCurrentProgram (6);
+    for (int i = 1; i <= 2000; ++i)
         parameter (*p, kMix).setValue ((float) i * 0.0005f);
 
     juce::AudioBuffer<float> b (2, 64);
     juce::MidiBuffer midi;
     b.clear();
     p->processBlock (b, midi);
-    EXPECT_EQ (p->getLiveState().mix.target, p->getSetting (kMix));
-    EXPECT_EQ (p->getSetting (kMix), (double) (2000 * 0.0005f));
+    for (int i = 0; i < kNumParameters; ++i)
+        EXPECT_EQ (applied (i), p->getSetting (i)) << "parameter " << i;
+    EXPECT_EQ (applied (kAttack), 1.0);  // program 6
+    EXPECT_EQ (applied (kMix), (double) (2000 * 0.0005f));
+
+    // Changes after the resynchronisation are newer than what it applied.
+    parameter (*p, kMix).setValue (0.25f);
+    EXPECT_EQ (settled (*p).mix.target, 0.25);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -252,19 +252,12 @@ namespace
     }
 
     const std::pair<const char*, std::function<Recording()>> kCases[] = {
-        { "4:1 stereo 44.1 kHz", [] { return process (kRuns[0]); } },
-        { "12:1 stereo 48 kHz analog off, odd blocks", [] { return process (kRuns[1]); } },
-        { "100:1 stereo 96 kHz", [] { return process (kRuns[2]); } },
-        { "100:1 mono analog off", [] { return process (kRuns[3]); } },
-        { "every setting ramps", [] { return process (kRuns[4]); } },
-        { "rails and clip", [] { return process (kRuns[5]); } },
-        { "programs, release, host bypass", [] { return process (kRuns[6]); } },
-        { "ramps in silence at rest, 8 kHz", [] { return process (kRuns[7]); } },
-        { "compressor 1 channel", [] { return compress (1); } },
-        { "compressor 2 channels", [] { return compress (2); } },
-        { "compressor 3 channels", [] { return compress (3); } },
-        { "side-chain filter", [] { return smoothedFilter(); } },
-        { "factory programs", [] { return programs(); } },
+        { "4:1 stereo 44.1 kHz", [] { return process (kRuns[0]); } }, { "12:1 stereo 48 kHz analog off, odd blocks", [] { return process (kRuns[1]); } },
+        { "100:1 stereo 96 kHz", [] { return process (kRuns[2]); } }, { "100:1 mono analog off", [] { return process (kRuns[3]); } },
+        { "every setting ramps", [] { return process (kRuns[4]); } }, { "rails and clip", [] { return process (kRuns[5]); } },
+        { "programs, release, host bypass", [] { return process (kRuns[6]); } }, { "ramps in silence at rest, 8 kHz", [] { return process (kRuns[7]); } },
+        { "compressor 1 channel", [] { return compress (1); } }, { "compressor 2 channels", [] { return compress (2); } },
+        { "compressor 3 channels", [] { return compress (3); } }, { "side-chain filter", smoothedFilter }, { "factory programs", programs },
     };
 
     // clang-format off

@@ -25,10 +25,8 @@ namespace
         out.writeInt ((int) magic);
         out.writeInt ((int) text.size() + lengthAdjust);
         out.write (text.data(), text.size());
-
         if (terminated)
             out.writeByte (0);
-
         return b;
     }
 
@@ -82,13 +80,11 @@ TEST_F (SavedState, ValuesAreWrittenWithTwentyDigitsAndRestoreEveryParameterInAn
 
     for (int i = 0; i < kNumParameters; ++i)
         processor->setParameter (i, written[i]);
-
     juce::MemoryBlock data;
     processor->getStateInformation (data);
     const auto text = bytes (data);
 
-    for (auto* attribute : { "Mix=\"0.10000000149011611938\"", "ContAttack=\"9.9999997473787516356e-06\"",
-                             "StereoLink=\"0.75\"" })
+    for (auto* attribute : { "Mix=\"0.10000000149011611938\"", "ContAttack=\"9.9999997473787516356e-06\"", "StereoLink=\"0.75\"" })
         EXPECT_NE (text.find (attribute), std::string::npos) << attribute << " in " << text;
 
     auto other = createProcessor();
@@ -216,11 +212,9 @@ TEST_F (Programs, ElevenReadOnlyProgramsOfSinglePrecisionValues)
     for (int p = 1; p < kNumPrograms; ++p)
     {
         const auto& s = processor->getProgramState (p);
-
         for (double v : { s.input.target, s.output.target, s.mix.target, s.contAttack, s.contRelease,
                           s.stereoLink.target, s.linkOn.target })
             EXPECT_EQ (v, static_cast<double> (static_cast<float> (v))) << "program " << p;
-
         EXPECT_EQ (std::make_tuple (s.thresholdScale, s.drive, s.bypass.target, s.analogOn.target, s.linkOn.target),
                    std::make_tuple (0.544, 7.65, 0.0, 1.0, p == 3 || p == 7 ? 1.0 : 0.0)) << "program " << p;
     }
@@ -246,7 +240,6 @@ TEST_F (Programs, SelectionIsClampedAndTakesEffectAtOnceWithoutRamps)
     EXPECT_EQ (live.input.current, 0.14900000393390656);
     EXPECT_FALSE (live.linkOn.isRamping());
     EXPECT_EQ (live.linkOn.steps, 4800);
-
 }
 
 TEST_F (Programs, SelectionRightAfterCreationIsAppliedAndSnappedBeforePreparation)
@@ -285,7 +278,6 @@ TEST_F (Programs, SelectionIsHeldForHalfASecondAfterAnyStateLoad)
         p->setCurrentProgram (7);
         EXPECT_EQ (p->getCurrentProgram(), 7);
         EXPECT_EQ (p->getParameter (kLinkOn), c.applied ? 1.0f : 0.0f);
-
         if (! c.applied)
             EXPECT_EQ (values (*p), loaded);
     }

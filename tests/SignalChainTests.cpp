@@ -4,6 +4,8 @@
 
 #include <limits>
 
+// What the chain does at its switches and edges; its sound is pinned by the recorded outputs.
+
 using namespace OrvikQ4;
 using namespace OrvikQ4::test;
 
@@ -60,40 +62,6 @@ TEST_F (SignalChain, BypassedAudioIsTheInputBitForBitWhileTheMeterFalls)
     set (kAnalogOn, 0.0f);
     runTone (35, 36);
     EXPECT_EQ (settled (*processor).analogOn.countdown, 4800 - kBlock);
-}
-
-TEST_F (SignalChain, NoiseAndHumSwitchAtOnceAndAnalogOffSilenceIsExact)
-{
-    EXPECT_GT (runTone (0, 1, 0.0f), 0.0f);  // analog noise and hum
-    set (kAnalogOn, 0.0f);
-    runTone (1, 11, 0.0f);                    // the colour fades out over 100 ms
-    EXPECT_EQ (runTone (11, 13, 0.0f), 0.0f);
-    set (kAnalogOn, 1.0f);
-    EXPECT_GT (runTone (13, 14, 0.0f), 0.0f);  // the first block of the fade-in already has noise
-}
-
-TEST_F (SignalChain, AnalogToggleCrossfadesWithoutAJump)
-{
-    const float before = runTone (0, 30);
-    set (kAnalogOn, 0.0f);
-    const float during = runTone (30, 31);  // the first block of the fade
-    EXPECT_NEAR (during / before, 1.0f, 0.05f);
-}
-
-TEST_F (SignalChain, ClipComesBeforeTheTransformer)
-{
-    // Mix at 0: the driven input passes to the clip at 16; the transformer's overshoot on the
-    // clipped wave then goes well beyond that level (a clip after it would hold it there).
-    set (kMix, 0.0f);
-    EXPECT_GT (runTone (0, 20, 10.0f), 1.05f * 16.0f / 7.65f);
-}
-
-TEST_F (SignalChain, At100To1AQuietSignalAfterSilenceKeepsItsLevel)
-{
-    set (kRatio, 1.0f);
-    set (kAnalogOn, 0.0f);
-    runTone (0, 50, 0.0f);
-    EXPECT_GT (runTone (50, 60, 1.0e-4f), 1.0e-4f);  // no reduction: a little above the input
 }
 
 TEST_F (SignalChain, UnpreparedReleasedOrShortOfChannelsAudioPassesUnchanged)

@@ -13,10 +13,8 @@ namespace
         void logMessage (const juce::String& message) override
         {
             std::cerr << message << std::endl;
-
             if (! message.startsWith ("JUCE Assertion failure"))
                 return;
-
             if (testing::UnitTest::GetInstance()->current_test_info() != nullptr)
                 ADD_FAILURE() << message;
             else

@@ -1,50 +1,18 @@
 // The built plug-in modules, loaded through the framework's own hosting as a DAW would load
-// them: identity, channel layouts, parameters, programs and saved state as a host sees them.
+// them (only the framework is linked here): identity, channel layouts, parameters, programs
+// and saved state as a host sees them.
 
-// Only the framework is linked here (with its hosting on): the plug-in is reached through the
-// modules alone, as a host reaches it.
-
-#include <juce_audio_processors/juce_audio_processors.h>
-
+#include "../AudioTestUtils.h"
 #include "../MessageLoop.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
+
+using namespace OrvikQ4::test;
 
 namespace
 {
-    juce::AudioProcessor::BusesLayout layout (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
-    {
-        juce::AudioProcessor::BusesLayout l;
-        l.inputBuses.add (in);
-        l.outputBuses.add (out);
-        return l;
-    }
-
-    /** A block of a sine from sample `start` on; the second channel is at 0.6 of the first's level. */
-    juce::AudioBuffer<float> tone (int numSamples, long start, int channels)
-    {
-        juce::AudioBuffer<float> b (channels, numSamples);
-
-        for (int c = 0; c < channels; ++c)
-            for (int i = 0; i < numSamples; ++i)
-                b.setSample (c, i, 0.3f * (c == 0 ? 1.0f : 0.6f) * std::sin (0.031f * (float) (start + i)));
-
-        return b;
-    }
-
-    bool allFinite (const juce::AudioBuffer<float>& b)
-    {
-        for (int c = 0; c < b.getNumChannels(); ++c)
-            for (int i = 0; i < b.getNumSamples(); ++i)
-                if (! std::isfinite (b.getSample (c, i)))
-                    return false;
-
-        return true;
-    }
-
     /** Prepares for a channel count and runs blocks of a tone through the instance. */
     bool processesFiniteAudio (juce::AudioPluginInstance& instance, int channels)
     {
@@ -52,14 +20,12 @@ namespace
         instance.prepareToPlay (48000.0, 512);
         juce::MidiBuffer midi;
         bool finite = true;
-
         for (long block = 0; block < 20; ++block)
         {
             auto buffer = tone (512, block * 512, channels);
             instance.processBlock (buffer, midi);
             finite = finite && allFinite (buffer);
         }
-
         instance.releaseResources();
         return finite;
     }
@@ -91,13 +57,10 @@ protected:
         auto& format = isVST3() ? static_cast<juce::AudioPluginFormat&> (vst3Format) : vstFormat;
         juce::OwnedArray<juce::PluginDescription> types;
         format.findAllTypesForFile (types, path());
-
         if (types.size() != 1)
             return nullptr;
-
         if (found != nullptr)
             *found = *types[0];
-
         juce::String error;
         return format.createInstanceFromDescription (*types[0], 48000.0, 512, error);
     }
@@ -182,8 +145,7 @@ TEST_P (Hosted, SavedStateRoundTripsThroughTheHost)
     auto second = load();
     ASSERT_NE (second, nullptr);
 
-    for (auto [index, value] : { std::pair (4, 0.42f), std::pair (5, 1.0f), std::pair (6, 1.0f),
-                                 std::pair (9, 0.9f), std::pair (11, 1.0f), std::pair (12, 1.0f) })
+    for (auto [index, value] : { std::pair (4, 0.42f), { 5, 1.0f }, { 6, 1.0f }, { 9, 0.9f }, { 11, 1.0f }, { 12, 1.0f } })
         param (index).setValue (value);
 
     juce::MemoryBlock state;
