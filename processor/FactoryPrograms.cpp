@@ -94,6 +94,10 @@ void TarskAudioProcessor::setCurrentProgram (int index)
 
     SettingChange change { SettingChange::Kind::program, program };
     publishProgram (program, change);
+
+    // The meter restarts from the program's 0 dB at once, also while the host processes no
+    // blocks; the next block falls from there as before.
+    publishedGainReductionDb.store (programStates[program].gainReductionDb, std::memory_order_relaxed);
     handOver (change);
 
     // Hosts learn the program's values from the message thread (see timerCallback).
@@ -125,13 +129,26 @@ void TarskAudioProcessor::changeProgramName (int, const juce::String&)
 
 void TarskAudioProcessor::applyProgram (const SettingChange& change) noexcept
 {
-    const auto& p = programStates[juce::jlimit (0, kNumPrograms - 1, (int) change.index)];
+    // A setting that a later call has changed already keeps that call's value; a selection
+    // that a resynchronisation has overtaken entirely changes nothing at all.
+    std::uint32_t settings = 0;
 
-    // Copied in field order (the parameters' order); every value is in place from the next
-    // sample on, without a ramp. A setting that a later call has changed already keeps that
-    // call's value.
     for (int i = 0; i < kNumParameters; ++i)
         if (takeIfNewer (change, i))
+            settings |= 1u << i;
+
+    if (settings != 0)
+        takeProgram (change.index, settings);
+}
+
+void TarskAudioProcessor::takeProgram (int index, std::uint32_t settings) noexcept
+{
+    const auto& p = programStates[juce::jlimit (0, kNumPrograms - 1, index)];
+
+    // Copied in field order (the parameters' order); every value is in place from the next
+    // sample on, without a ramp.
+    for (int i = 0; i < kNumParameters; ++i)
+        if (((settings >> i) & 1u) != 0)
             ParameterMapping::store (liveState, i, ParameterMapping::read (p, i));
 
     liveState.thresholdScale = p.thresholdScale;

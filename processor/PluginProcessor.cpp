@@ -252,14 +252,52 @@ void TarskAudioProcessor::applySetting (const SettingChange& change) noexcept
 
 void TarskAudioProcessor::resynchroniseFromPublished() noexcept
 {
+    // The queue lost the order of the changes it could not take, not their result: each
+    // published word is the last write of its setting. Those the audio side has not applied
+    // yet are applied as their own calls would have been.
+    std::array<juce::uint64, kNumParameters> published;
+    std::uint32_t unapplied = 0, fromProgram = 0;
+    int program = -1;
+
     for (int i = 0; i < kNumParameters; ++i)
     {
-        const auto published = publishedSettings[(size_t) i].load (std::memory_order_relaxed);
-        ParameterMapping::store (liveState, i, settingFrom (i, published));
-        appliedVersions[(size_t) i] = versionOf (published);
+        published[(size_t) i] = publishedSettings[(size_t) i].load (std::memory_order_relaxed);
+
+        if (isNewer (versionOf (published[(size_t) i]), appliedVersions[(size_t) i]))
+        {
+            unapplied |= 1u << i;
+
+            if ((published[(size_t) i] & kFromProgram) != 0)
+            {
+                fromProgram |= 1u << i;
+                program = static_cast<int> (static_cast<juce::uint32> (published[(size_t) i]));
+            }
+        }
+
+        appliedVersions[(size_t) i] = versionOf (published[(size_t) i]);
     }
 
-    updateCompression();
+    // A program selection among them came after every change applied so far; it is taken
+    // whole, as the queue takes one (its values in place at once, the meter from 0 dB). The
+    // settings that still show a value of its own were not written after it; every other one
+    // was (or was applied before it, and is written again on top of it).
+    constexpr std::uint32_t everySetting = (1u << kNumParameters) - 1u;
+    std::uint32_t toStore = unapplied;
+
+    if (program >= 0)
+    {
+        takeProgram (program, everySetting);
+        toStore = everySetting & ~fromProgram;
+    }
+
+    for (int i = 0; i < kNumParameters; ++i)
+    {
+        if (((toStore >> i) & 1u) != 0)
+        {
+            ParameterMapping::store (liveState, i, settingFrom (i, published[(size_t) i]));
+            updateCompression();
+        }
+    }
 }
 
 void TarskAudioProcessor::setParameterValue (int index, float value) noexcept

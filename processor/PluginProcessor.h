@@ -192,6 +192,7 @@ private:
     void handOver (const SettingChange& change) noexcept;
     void applySetting (const SettingChange& change) noexcept;
     void applyProgram (const SettingChange& change) noexcept;
+    void takeProgram (int index, std::uint32_t settings) noexcept;
     void resynchroniseFromPublished() noexcept;
     void setParameterValue (int index, float value) noexcept;
     void updateMeter() noexcept;

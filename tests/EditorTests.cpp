@@ -27,6 +27,19 @@ namespace
         std::unique_ptr<TarskAudioProcessor> processor = createProcessor();
         std::unique_ptr<OpenEditor> ui;
     };
+
+    constexpr int altLeft = 4 | 16;  // raw modifier flags: Alt with the left button
+
+    juce::MouseEvent mouse (juce::Component& c, int rawModifiers)
+    {
+        const juce::Time t (juce::Time::getCurrentTime());
+        return { juce::Desktop::getInstance().getMainMouseSource(), c.getLocalBounds().getCentre().toFloat(), juce::ModifierKeys (rawModifiers),
+                 1.0f, 0, 0, 0, 0, &c, &c, t, c.getLocalBounds().getCentre().toFloat(), t, 1, false };
+    }
+
+    /** A completed Alt-click as the framework hands it to a button. */
+    struct ClickAccess : NRVButton { using NRVButton::internalClickCallback; };
+    void altClick (NRVButton& b) { (b.*(&ClickAccess::internalClickCallback)) (juce::ModifierKeys (altLeft)); }
 }
 
 TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrderAndTheirDefaults)
@@ -62,6 +75,38 @@ TEST_F (EditorTest, OpensAt300By549WithTheFortyChildrenInStackingOrderAndTheirDe
         EXPECT_EQ (slider (i)->getDoubleClickReturnValue(), value) << i;
     for (int i : { kGreen, kYellow, kBlue, kRed })
         EXPECT_EQ (ui->child<NRVButton> (i)->defaultState, i == kGreen || i == kRed) << i;
+}
+
+// A project reopened on changed settings: the controls still reset to the parameters' defaults.
+// Knobs and switches reset on a double-click only; an Alt-click there is an ordinary click.
+TEST_F (EditorTest, ResetsGoToTheParametersDefaultsAndAltClickResetsOnlyButtons)
+{
+    std::array<float, kNumParameters> changed {};
+    for (int i = 0; i < kNumParameters; ++i)
+        set (i, changed[(size_t) i] = parameter (*processor, i).getDefaultValue() >= 0.5f ? 0.0f : 1.0f);
+    ui = std::make_unique<OpenEditor> (*processor);
+    const auto defaultOf = [&] (int i) { return parameter (*processor, i).getDefaultValue(); };
+    const auto indexOf = [&] (int c) { return ui->editor->getControlParameterIndex (*ui->child (c)); };
+
+    for (int c : { kGreen, kYellow, kBlue, kRed })
+    {
+        altClick (*ui->child<NRVButton> (c));
+        EXPECT_EQ (processor->getParameter (indexOf (c)), defaultOf (indexOf (c))) << "Alt-click on button " << c;
+    }
+
+    for (int c = kMixKnob; c <= kLinkKnob; ++c)
+    {
+        auto* s = slider (c);
+        if (s == nullptr)
+            continue;
+        const int i = indexOf (c);
+        const auto click = [&] (int mods) { s->mouseDown (mouse (*s, mods)), s->mouseUp (mouse (*s, mods)); return processor->getParameter (i); };
+        const float plain = click (16);
+        set (i, changed[(size_t) i]), ui->panel->updateUI();
+        EXPECT_EQ (click (altLeft), plain) << "Alt-click on control " << c;
+        s->mouseDoubleClick (mouse (*s, 16));
+        EXPECT_EQ (processor->getParameter (i), defaultOf (i)) << "double-click on control " << c;
+    }
 }
 
 TEST_F (EditorTest, ChangesWhileBypassedUnbypassAndSwitchModesOnUntilTheNextRefresh)
@@ -117,6 +162,37 @@ TEST (EditorMeter, LedKLightsFromMinusKDecibelsDown)
     for (const auto& [db, n] : { std::pair { 0.0, 0 }, { -0.99, 0 }, { -1.0, 1 }, { -6.5, 6 }, { -20.0, 20 }, { -100.0, 20 } })
         for (int k = 1; k <= TarskUI::kNumMeterLeds; ++k)
             EXPECT_EQ (TarskUI::isMeterLedLit (k, db), k <= n) << db << " dB, LED " << k;
+}
+
+// The meter as a user sees it: the panel's own poll, all twenty LEDs, and back.
+TEST_F (EditorTest, MeterLightsEveryLedBeyondTwentyDecibelsAndGoesOutAsTheReductionFalls)
+{
+    const auto litLeds = [&]
+    {
+        int n = 0;
+        for (int k = 0; k < TarskUI::kNumMeterLeds; ++k)
+            n += ui->child (11 + k)->getAlpha() == 1.0f ? 1 : 0;
+        return n;
+    };
+    const auto run = [&] (float level, int blocks)
+    {
+        juce::MidiBuffer midi;
+        for (int k = 0; k < blocks; ++k)
+        {
+            auto b = tone (512, k * 512L, 2, level);
+            processor->processBlock (b, midi);
+        }
+        runMessageLoopFor (120);
+    };
+
+    set (kInput, 1.0f), set (kRatio, 1.0f);
+    run (1.0f, 20);
+    EXPECT_LT (processor->getGainReductionDb(), -20.0);
+    EXPECT_EQ (litLeds(), 20);
+    EXPECT_EQ (ui->child (30)->getAlpha(), 1.0f);  // the lowest, -20 dB
+
+    run (0.0f, 100);
+    EXPECT_EQ (litLeds(), 0);
 }
 
 TEST_F (EditorTest, PollsOnlyWhileShownAndRefreshesAtOnceWhenShownAgain)

@@ -139,6 +139,51 @@ TEST (Compressor, NonFiniteInputCountsAsSilenceAndSparesTheLinkedChannel)
     }
 }
 
+// At rest in silence a block of zeros is written without running the circuit. Against a twin
+// that takes the same input but leaves its rest before every block (a ratio update of the same
+// row changes nothing else), blocks with a single sample that is not zero, first or last, and a
+// run of one-sample blocks give exactly the same samples and meter gains.
+TEST (Compressor, AtRestInSilenceEveryBlockGivesWhatTheFullComputationGives)
+{
+    ProgramState live[2];
+    OrvikQ4Compression atRest (&live[0]), twin (&live[1]);
+    for (auto [c, state] : { std::pair (&atRest, &live[0]), { &twin, &live[1] } })
+    {
+        state->linkOn.setTarget (1.0);
+        c->prepareToPlay (48000.0, 2);
+        settle (*c, *state, 48000.0);
+    }
+
+    const auto run = [&] (int n, int channel = 0, int at = -1, float value = 0.0f)
+    {
+        Channels a (2, Block ((size_t) n, 0.0f));
+        if (at >= 0)
+            a[(size_t) channel][(size_t) at] = value;
+        auto b = a;
+        twin.setRatio (twin.ratioIndex, false);
+        atRest.processSamples (pointersTo (a).data(), n);
+        twin.processSamples (pointersTo (b).data(), n);
+        for (int c = 0; c < 2; ++c)
+            EXPECT_TRUE (a[(size_t) c] == b[(size_t) c] && atRest.channels[c]->minGain == twin.channels[c]->minGain) << n << " samples, channel " << c;
+    };
+    const auto rest = [&]
+    {
+        for (int k = 0; k < 20000 && ! atRest.isSettled(); ++k)
+            run (480);
+        ASSERT_TRUE (atRest.isSettled());
+    };
+
+    for (int k = 0; k < 2000; ++k)
+        run (1, k % 2, 0, drums (k % 2, k));
+    rest();
+    run (480, 1, 479, 0.5f);   // the last sample only
+    rest();
+    run (480, 0, 0, -0.25f);   // the first only
+    rest();
+    for (int k = 0; k < 64; ++k)
+        run (1, 0, 0, k == 40 ? 0.125f : 0.0f);
+}
+
 //==============================================================================
 TEST (Hum, SquareWaveIsNegativeFromExactlyHalfAPeriod)
 {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <tuple>
 
 using namespace OrvikQ4;
@@ -77,6 +80,56 @@ TEST (Processor, AFullSettingsHandOverResynchronisesAndLaterChangesStillApply)
     // Changes after the resynchronisation are newer than what it applied.
     parameter (*p, kMix).setValue (0.25f);
     EXPECT_EQ (settled (*p).mix.target, 0.25);
+}
+
+TEST (Processor, AProgramSelectedIntoAFullHandOverIsInPlaceAtOnceWithTheMeterAtZero)
+{
+    auto p = createProcessor();
+    prepare (*p, 48000.0, 256);
+    juce::MidiBuffer midi;
+    auto loud = tone (256, 0, 2, 1.0f);
+    p->processBlock (loud, midi);
+
+    for (int k = 0; k < 1100; ++k)  // more than the queue holds, no block processed
+        parameter (*p, k % kNumParameters).setValue ((float) (k % 5) / 4.0f);
+    p->setCurrentProgram (3);
+
+    auto live = settled (*p);
+    for (int i = 0; i < kNumParameters; ++i)
+        EXPECT_EQ (ParameterMapping::read (live, i), ParameterMapping::read (p->getProgramState (3), i)) << "parameter " << i;
+    live.forEachRamp ([] (RampedValue& r) { EXPECT_TRUE (! r.isRamping() && r.current == r.target) << r.target; });
+    EXPECT_EQ (live.gainReductionDb, 0.0);
+}
+
+// The audio side applies at most a queue's worth of changes per block; a change that arrives
+// while it drains waits for the next block and is never lost. Probe: a queue full of program
+// selections and one Ratio change made while a block drains them, as soon as the drain has
+// freed a cell (the 1,025th change of that block, if the block took it).
+TEST (Processor, ChangesArrivingWhileABlockDrainsAFullHandOverAreAllApplied)
+{
+    auto p = createProcessor();
+    prepare (*p, 48000.0, 64);
+    juce::AudioBuffer<float> b (2, 64);
+    juce::MidiBuffer midi;
+    b.clear();
+
+    for (int round = 0; round < 20; ++round)
+    {
+        for (int k = 0; k < (int) SettingsQueue::kCapacity; ++k)
+            p->setCurrentProgram (0);  // Ratio 4:1
+
+        std::atomic<bool> started { false };
+        std::thread audio ([&] { started = true; p->processBlock (b, midi); });
+        while (! started)
+            std::this_thread::yield();
+        for (const auto t = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - t < std::chrono::microseconds (20);)
+            std::this_thread::yield();
+        parameter (*p, kRatio).setValue (1.0f);  // 100:1
+        audio.join();
+
+        p->processBlock (b, midi);
+        ASSERT_EQ (p->getLiveState().ratio, 2) << "round " << round;
+    }
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

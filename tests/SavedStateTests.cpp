@@ -230,7 +230,14 @@ TEST_F (Programs, SelectionIsClampedAndTakesEffectAtOnceWithoutRamps)
     EXPECT_EQ (processor->getCurrentProgram(), 10);
     EXPECT_EQ (value (kMix), 0.5040000081062317f);
 
+    // A host that stops processing still sees the meter restart from 0 dB at the selection.
+    auto loud = tone (256, 0, 2, 1.0f);
+    juce::MidiBuffer midi;
+    processor->processBlock (loud, midi);
+    ASSERT_LT (processor->getGainReductionDb(), -1.0);
+
     processor->setCurrentProgram (3);
+    EXPECT_EQ (processor->getGainReductionDb(), 0.0);
     for (auto [index, v] : { std::pair (kRatio, 0.5f), { kHPF, 0.5f }, { kLinkOn, 1.0f }, { kContOn, 1.0f },
                              { kMix, 0.25200000405311584f }, { kStereoLink, 0.6079999804496765f } })
         EXPECT_EQ (value (index), v) << "parameter " << index;

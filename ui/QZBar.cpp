@@ -185,6 +185,10 @@ QZBar::QZBar()
 
 QZBar::~QZBar()
 {
+    // The help menu lives only as long as the toolbar that opened it: a host can close the editor
+    // while the menu is open, and the menu must not outlive the look it wears.
+    closeHelpMenu();
+
     logoButton = nullptr;
     menuButton = nullptr;
     lnf = nullptr;
@@ -228,6 +232,23 @@ void QZBar::showHelpMenu()
     // attached to the menu icon, and its answer arrives through the callback.
     createHelpMenu().showMenuAsync (juce::PopupMenu::Options().withTargetComponent (menuButton.get()),
                                     makeHelpMenuCallback (*this));
+}
+
+void QZBar::closeHelpMenu()
+{
+    // The framework closes menus only all together; it is asked to when one of them is this
+    // toolbar's (the one menu a user can have open at a time). A menu that has just closed, and
+    // whose window is still on its way out, is let go of the look as well.
+    auto& desktop = juce::Desktop::getInstance();
+
+    for (int i = desktop.getNumComponents(); --i >= 0;)
+    {
+        if (auto* window = desktop.getComponent (i); window != nullptr && &window->getLookAndFeel() == lnf.get())
+        {
+            juce::PopupMenu::dismissAllActiveMenus();
+            return;
+        }
+    }
 }
 
 std::function<void (int)> QZBar::makeHelpMenuCallback (QZBar& bar)

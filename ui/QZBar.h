@@ -76,6 +76,7 @@ public:
 
 private:
     void showHelpMenu();
+    void closeHelpMenu();
     static void openManual();
 
     std::unique_ptr<LNF> lnf;

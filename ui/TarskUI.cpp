@@ -186,8 +186,9 @@ TarskUI::TarskUI (TarskAudioProcessor* p)
 
     disableFocus (this);
 
-    // Double-click and Alt-click restore the parameter's default: the float default widened to
-    // double for a knob or switch, lit from 0.5 up for a button.
+    // Knobs and switches return to the parameter's default on a double-click (the float default
+    // widened to double), buttons on an Alt-click (lit from 0.5 up). A single click with Alt
+    // held starts an ordinary drag on a knob or switch.
     for (const auto& [control, index] : componentToParam)
     {
         const float d = processor->getParameterDefaultValue (index);
@@ -199,7 +200,7 @@ TarskUI::TarskUI (TarskAudioProcessor* p)
         }
 
         if (auto* slider = dynamic_cast<juce::Slider*> (control))
-            slider->setDoubleClickReturnValue (true, static_cast<double> (d));
+            slider->setDoubleClickReturnValue (true, static_cast<double> (d), juce::ModifierKeys());
     }
 
     // Lit means "not bypassed", the inverse of Bypass, whose default is off.
