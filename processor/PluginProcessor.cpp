@@ -195,13 +195,10 @@ void TarskAudioProcessor::handOver (const SettingChange& change) noexcept
 
 void TarskAudioProcessor::applyPendingSettings() noexcept
 {
-    SettingChange change;
-
     // At most one queue's worth per call: callers that keep pushing while the audio side
     // applies could otherwise keep a block from ever starting. What is left waits, in order,
     // for the next block.
-    for (std::size_t n = 0; n < SettingsQueue::kCapacity && pendingSettings.pop (change); ++n)
-        applySetting (change);
+    pendingSettings.popAtMost (SettingsQueue::kCapacity, [this] (const SettingChange& change) { applySetting (change); });
 
     if (resynchronise.exchange (false, std::memory_order_acq_rel))
         resynchroniseFromPublished();

@@ -109,6 +109,21 @@ public:
         return true;
     }
 
+    /** Takes up to `limit` changes, oldest first, handing each to `apply`; returns how many it
+        took. Changes pushed meanwhile (by other threads, or by `apply`) that go beyond the limit
+        stay queued, in order, for the next call. One consumer at a time. */
+    template <typename Apply>
+    std::size_t popAtMost (std::size_t limit, Apply&& apply) noexcept
+    {
+        SettingChange change;
+        std::size_t n = 0;
+
+        for (; n < limit && pop (change); ++n)
+            apply (change);
+
+        return n;
+    }
+
 private:
     static constexpr std::size_t kMask = kCapacity - 1;
     static_assert ((kCapacity & kMask) == 0, "capacity must be a power of two");
