@@ -31,6 +31,23 @@ namespace
         return (0.2f + std::exp (-0.04f * (float) ((i + 300 * channel) % 2400))) * (std::sin (0.012f * (float) i) + (float) h / 65536.0f - 0.5f);
     }
 
+    /** Two stereo compressors at the default settings with Link ON, prepared and settled. */
+    struct LinkedTwins
+    {
+        LinkedTwins()
+        {
+            for (int k = 0; k < 2; ++k)
+            {
+                live[k].linkOn.setTarget (1.0);
+                compressors[k].prepareToPlay (48000.0, 2);
+                settle (compressors[k], live[k], 48000.0);
+            }
+        }
+
+        ProgramState live[2];
+        OrvikQ4Compression compressors[2] { OrvikQ4Compression (&live[0]), OrvikQ4Compression (&live[1]) };
+    };
+
     Block run (OrvikQ4Transfo& t, Block s, int channel = 0) { t.processSamples (s.data(), (int) s.size(), channel); return s; }
 }
 
@@ -118,14 +135,8 @@ TEST (Compressor, BlocksAdvanceTheSettingsEvenWithoutChannels)
 
 TEST (Compressor, NonFiniteInputCountsAsSilenceAndSparesTheLinkedChannel)
 {
-    ProgramState live[2];
-    OrvikQ4Compression broken (&live[0]), clean (&live[1]);
-    for (auto [c, state] : { std::pair (&broken, &live[0]), { &clean, &live[1] } })
-    {
-        state->linkOn.setTarget (1.0);
-        c->prepareToPlay (48000.0, 2);
-        settle (*c, *state, 48000.0);
-    }
+    LinkedTwins twins;
+    auto& [broken, clean] = twins.compressors;
 
     const float bad[] { kNaN, kInf, -kInf };
     for (int i = 0; i < 2000; ++i)
@@ -145,14 +156,8 @@ TEST (Compressor, NonFiniteInputCountsAsSilenceAndSparesTheLinkedChannel)
 // run of one-sample blocks give exactly the same samples and meter gains.
 TEST (Compressor, AtRestInSilenceEveryBlockGivesWhatTheFullComputationGives)
 {
-    ProgramState live[2];
-    OrvikQ4Compression atRest (&live[0]), twin (&live[1]);
-    for (auto [c, state] : { std::pair (&atRest, &live[0]), { &twin, &live[1] } })
-    {
-        state->linkOn.setTarget (1.0);
-        c->prepareToPlay (48000.0, 2);
-        settle (*c, *state, 48000.0);
-    }
+    LinkedTwins twins;
+    auto& [atRest, twin] = twins.compressors;
 
     const auto run = [&] (int n, int channel = 0, int at = -1, float value = 0.0f)
     {
