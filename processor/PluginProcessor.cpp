@@ -266,8 +266,16 @@ void TarskAudioProcessor::resynchroniseFromPublished() noexcept
 
             if ((published[(size_t) i] & kFromProgram) != 0)
             {
-                fromProgram |= 1u << i;
-                program = static_cast<int> (static_cast<juce::uint32> (published[(size_t) i]));
+                // A selection publishes its settings in index order, so the first one shows the
+                // latest selection; one caught while publishing leaves the earlier selection's
+                // settings after it, which are taken as they are.
+                const auto number = static_cast<int> (static_cast<juce::uint32> (published[(size_t) i]));
+
+                if (program < 0)
+                    program = number;
+
+                if (number == program)
+                    fromProgram |= 1u << i;
             }
         }
 
@@ -277,7 +285,7 @@ void TarskAudioProcessor::resynchroniseFromPublished() noexcept
     // A program selection among them came after every change applied so far; it is taken
     // whole, as the queue takes one (its values in place at once, the meter from 0 dB). The
     // settings that still show a value of its own were not written after it; every other one
-    // was (or was applied before it, and is written again on top of it).
+    // is written again on top of it, with its own value.
     constexpr std::uint32_t everySetting = (1u << kNumParameters) - 1u;
     std::uint32_t toStore = unapplied;
 
