@@ -91,7 +91,7 @@ TEST_F (EditorTest, ResetsGoToTheParametersDefaultsAndAltClickResetsOnlyButtons)
     for (int c : { kGreen, kYellow, kBlue, kRed })
     {
         altClick (*ui->child<NRVButton> (c));
-        EXPECT_EQ (processor->getParameter (indexOf (c)), defaultOf (indexOf (c))) << "Alt-click on button " << c;
+        EXPECT_EQ (parameter (*processor, indexOf (c)).getValue(), defaultOf (indexOf (c))) << "Alt-click on button " << c;
     }
 
     for (int c = kMixKnob; c <= kLinkKnob; ++c)
@@ -100,12 +100,12 @@ TEST_F (EditorTest, ResetsGoToTheParametersDefaultsAndAltClickResetsOnlyButtons)
         if (s == nullptr)
             continue;
         const int i = indexOf (c);
-        const auto click = [&] (int mods) { s->mouseDown (mouse (*s, mods)), s->mouseUp (mouse (*s, mods)); return processor->getParameter (i); };
+        const auto click = [&] (int mods) { s->mouseDown (mouse (*s, mods)), s->mouseUp (mouse (*s, mods)); return parameter (*processor, i).getValue(); };
         const float plain = click (16);
         set (i, changed[(size_t) i]), ui->panel->updateUI();
         EXPECT_EQ (click (altLeft), plain) << "Alt-click on control " << c;
         s->mouseDoubleClick (mouse (*s, 16));
-        EXPECT_EQ (processor->getParameter (i), defaultOf (i)) << "double-click on control " << c;
+        EXPECT_EQ (parameter (*processor, i).getValue(), defaultOf (i)) << "double-click on control " << c;
     }
 }
 

@@ -136,7 +136,8 @@ TEST (Compressor, BlocksAdvanceTheSettingsEvenWithoutChannels)
 TEST (Compressor, NonFiniteInputCountsAsSilenceAndSparesTheLinkedChannel)
 {
     LinkedTwins twins;
-    auto& [broken, clean] = twins.compressors;
+    auto& broken = twins.compressors[0];
+    auto& clean = twins.compressors[1];
 
     const float bad[] { kNaN, kInf, -kInf };
     for (int i = 0; i < 2000; ++i)
@@ -157,7 +158,8 @@ TEST (Compressor, NonFiniteInputCountsAsSilenceAndSparesTheLinkedChannel)
 TEST (Compressor, AtRestInSilenceEveryBlockGivesWhatTheFullComputationGives)
 {
     LinkedTwins twins;
-    auto& [atRest, twin] = twins.compressors;
+    auto& atRest = twins.compressors[0];
+    auto& twin = twins.compressors[1];
 
     const auto run = [&] (int n, int channel = 0, int at = -1, float value = 0.0f)
     {
