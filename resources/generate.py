@@ -942,8 +942,8 @@ def compose_panel(cr, imgs, x0, y0, state):
         paint_scaled(cr, imgs["About_orvikAudioLogo"], 5, 177, 138, 32)
         # Stand-ins for the card's labels (drawn by the framework at run time).
         for text, x, y, col, bold in (("Q4-300 v. 1.2.0", 65, 40, 0xae, False),
-                                      ("Programmer Name", 136, 72, 0xff, True),
-                                      ("Designer Name", 136, 168, 0xff, True)):
+                                      ("Norrhaven DSP", 136, 72, 0xff, True),
+                                      ("Orvik Design", 136, 168, 0xff, True)):
             cr.select_font_face(SANS, cairo.FONT_SLANT_NORMAL,
                                 cairo.FONT_WEIGHT_BOLD if bold else cairo.FONT_WEIGHT_NORMAL)
             cr.set_font_size(13)
@@ -959,7 +959,7 @@ def compose_panel(cr, imgs, x0, y0, state):
                 cr.show_text(t)
         cr.set_source_rgba(1, 1, 1, 0.8)
         cr.move_to(70, 289)
-        cr.show_text("https://orvik.example/")
+        cr.show_text("http://orvik.example/")
         cr.restore()
     # Toolbar: black ground, logo at the left, menu icon at the right.
     cr.set_source_rgb(0, 0, 0)
